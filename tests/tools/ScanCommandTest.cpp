@@ -55,9 +55,8 @@ TEST_F(ScanCommandTest, PrintsOneLinePerRowWithTheLabelBytesAsTheyAre) {
 }
 
 TEST_F(ScanCommandTest, TheTextEndsAtTheFirstNul) {
-    const auto file = write("nul.j", std::string_view("call TriggerRegisterPlayerChatEvent(t,Player(0),\"a\",true)\0"
-                                                      "call TriggerRegisterPlayerChatEvent(t,Player(0),\"b\",true)",
-                                                      116));
+    const std::string row = "call TriggerRegisterPlayerChatEvent(t,Player(0),\"a\",true)";
+    const auto file = write("cut.j", row + '\0' + row);
     EXPECT_EQ(run({"--text", file}), 0);
     EXPECT_EQ(out_.str(), "\xCD\xE6\xBC\xD2" "1\ta\ttrue\n");
 }

@@ -67,7 +67,7 @@ int runScanCommand(const std::vector<std::string>& args, std::ostream& out, std:
             status = 1;
             continue;
         }
-        PrintingSink sink(out, inputs.size() > 1 ? escapeCell(input) + '\t' : std::string());
+        PrintingSink sink(out, inputs.size() > 1 ? input + '\t' : std::string());
         ChatCommandExtractor::extractChatCommands(Text(std::string_view(*bytes)), sink);
     }
     out.flush();
