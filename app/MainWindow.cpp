@@ -1,0 +1,174 @@
+#include "app/MainWindow.h"
+
+#include "app/Label.h"
+#include "app/Menus.h"
+#include "app/Placement.h"
+
+#include <commctrl.h>
+
+namespace quorvell {
+
+MainWindow::~MainWindow() { window_.reset(); }
+
+bool MainWindow::registerClass() const {
+    WNDCLASSEXW existing{};
+    existing.cbSize = sizeof existing;
+    if (GetClassInfoExW(instance_, kClassName, &existing)) {
+        return true;
+    }
+    WNDCLASSEXW windowClass{};
+    windowClass.cbSize = sizeof windowClass;
+    windowClass.lpfnWndProc = &MainWindow::windowProc;
+    windowClass.hInstance = instance_;
+    windowClass.hCursor = LoadCursorW(nullptr, MAKEINTRESOURCEW(32512)); // IDC_ARROW
+    windowClass.hbrBackground = GetSysColorBrush(COLOR_BTNFACE);
+    windowClass.lpszClassName = kClassName;
+    return RegisterClassExW(&windowClass) != 0;
+}
+
+bool MainWindow::create(HINSTANCE instance) {
+    instance_ = instance;
+    INITCOMMONCONTROLSEX controls{sizeof(INITCOMMONCONTROLSEX), ICC_LISTVIEW_CLASSES};
+    InitCommonControlsEx(&controls);
+    if (!registerClass() || !Label::registerClass(instance_)) {
+        return false;
+    }
+
+    // Centred on the whole primary screen, not its work area.
+    const ScreenPoint origin =
+        centredOrigin(GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN));
+    CreateWindowExW(0, kClassName, kCaption, kStyle, origin.x, origin.y, kMainWindowWidth,
+                    kMainWindowHeight, nullptr, nullptr, instance_, this);
+    if (!window_) {
+        return false;
+    }
+    keepFixedSize(origin.x, origin.y);
+    setIconsAndFont();
+    if (!createControls()) {
+        window_.reset();
+        return false;
+    }
+    onWindowCreated();
+    return true;
+}
+
+// The system may clamp a window that is larger than the screen; the window keeps its
+// outer size whatever the screen.
+void MainWindow::keepFixedSize(int left, int top) {
+    RECT outer;
+    if (!GetWindowRect(window_.get(), &outer)) {
+        return;
+    }
+    if (outer.right - outer.left != kMainWindowWidth ||
+        outer.bottom - outer.top != kMainWindowHeight) {
+        SetWindowPos(window_.get(), nullptr, left, top, kMainWindowWidth, kMainWindowHeight,
+                     SWP_NOZORDER | SWP_NOACTIVATE);
+    }
+}
+
+void MainWindow::setIconsAndFont() {
+    bigIcon_.reset(static_cast<HICON>(
+        LoadImageW(instance_, L"DEFAULT_ICON", IMAGE_ICON, 32, 32, LR_DEFAULTCOLOR)));
+    smallIcon_.reset(static_cast<HICON>(
+        LoadImageW(instance_, L"DEFAULT_ICON", IMAGE_ICON, 16, 16, LR_DEFAULTCOLOR)));
+    SendMessageW(window_.get(), WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(bigIcon_.get()));
+    SendMessageW(window_.get(), WM_SETICON, ICON_SMALL,
+                 reinterpret_cast<LPARAM>(smallIcon_.get()));
+    SendMessageW(window_.get(), WM_SETFONT,
+                 reinterpret_cast<WPARAM>(GetStockObject(DEFAULT_GUI_FONT)), FALSE);
+}
+
+// In the order of the form: the result list, then the label. The drop target has no
+// window of its own: the main window itself is what it registers.
+bool MainWindow::createControls() {
+    if (!list_.create(window_.get(), instance_, kResultListId)) {
+        return false;
+    }
+    label_ = Label::create(window_.get(), instance_, kLabelId, kLabelText, RECT{33, 6, 297, 22});
+    if (!label_) {
+        return false;
+    }
+    ShowWindow(list_.handle(), SW_SHOWNA);
+    ShowWindow(label_, SW_SHOWNA);
+    return true;
+}
+
+void MainWindow::show() {
+    ShowWindow(window_.get(), SW_SHOW);
+    UpdateWindow(window_.get());
+}
+
+// An exception cannot unwind through the system's frames: noexcept ends the program
+// here instead, and nothing below throws except on exhausted memory.
+LRESULT CALLBACK MainWindow::windowProc(HWND window, UINT message, WPARAM wParam,
+                                        LPARAM lParam) noexcept {
+    MainWindow* self = nullptr;
+    if (message == WM_NCCREATE) {
+        const auto* creation = reinterpret_cast<const CREATESTRUCTW*>(lParam);
+        self = static_cast<MainWindow*>(creation->lpCreateParams);
+        SetWindowLongPtrW(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(self));
+        self->window_.reset(window);
+    } else {
+        self = reinterpret_cast<MainWindow*>(GetWindowLongPtrW(window, GWLP_USERDATA));
+    }
+    if (!self) {
+        return DefWindowProcW(window, message, wParam, lParam);
+    }
+    if (message == WM_NCDESTROY) {
+        SetWindowLongPtrW(window, GWLP_USERDATA, 0);
+        self->window_.release();
+        self->label_ = nullptr;
+        return DefWindowProcW(window, message, wParam, lParam);
+    }
+    return self->handleMessage(window, message, wParam, lParam);
+}
+
+LRESULT MainWindow::handleMessage(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    switch (message) {
+    case WM_NOTIFY:
+        return onNotify(*reinterpret_cast<const NMHDR*>(lParam));
+    case WM_COMMAND:
+        if (HIWORD(wParam) == 0 && lParam == 0) { // a menu command
+            onCommand(LOWORD(wParam));
+            return 0;
+        }
+        break;
+    case WM_DESTROY:
+        onDestroy();
+        return 0;
+    default:
+        break;
+    }
+    return DefWindowProcW(window, message, wParam, lParam);
+}
+
+LRESULT MainWindow::onNotify(const NMHDR& header) {
+    if (header.hwndFrom == list_.handle() && header.code == static_cast<UINT>(NM_RCLICK)) {
+        onListRightClick();
+    }
+    return 0;
+}
+
+void MainWindow::onCommand(UINT commandId) {
+    if (commandId == copyItem.commandId) {
+        onCopyChosen();
+    }
+}
+
+// The last window of the program is gone: end the message loop.
+void MainWindow::onDestroy() { PostQuitMessage(0); }
+
+// Registers the window with the drop target once that control exists; until then
+// there is nothing to do when the window has been created.
+void MainWindow::onWindowCreated() {}
+
+// Routed, not yet built: pops up `listMenu` at the pointer.
+void MainWindow::onListRightClick() {}
+
+// Routed, not yet built: copies the selected row's command to the clipboard.
+void MainWindow::onCopyChosen() {}
+
+// Routed, not yet built: scans the dropped map into the result list.
+void MainWindow::onFilesDropped(const Text& path) { static_cast<void>(path); }
+
+} // namespace quorvell

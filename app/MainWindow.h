@@ -1,0 +1,69 @@
+// MainWindow: the program's one window, with the label 标签1, the result list
+// 超级列表框1 and the menu definitions, and the table that binds the controls' events
+// to their handlers.
+#pragma once
+
+#include "app/Handles.h"
+#include "app/ResultList.h"
+#include "scan/Text.h"
+
+#include <windows.h>
+
+namespace quorvell {
+
+class MainWindow {
+public:
+    static constexpr const wchar_t* kClassName = L"QuorvellMainWindow";
+    static constexpr const wchar_t* kCaption = L"Quorvell";
+    static constexpr const wchar_t* kLabelText = L"将地图拖入窗口开始扫描";
+    static constexpr int kResultListId = 1001;
+    static constexpr int kLabelId = 1002;
+    static constexpr DWORD kStyle = WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX |
+                                    WS_CLIPCHILDREN;
+
+    MainWindow() = default;
+    ~MainWindow();
+    MainWindow(const MainWindow&) = delete;
+    MainWindow& operator=(const MainWindow&) = delete;
+
+    // Builds the window hidden and centred, with its icons, font and controls, then
+    // raises the creation event. False when the window cannot be created.
+    bool create(HINSTANCE instance);
+    // The first show, after creation.
+    void show();
+
+    // The window, or null once it has been destroyed.
+    HWND handle() const { return window_.get(); }
+    ResultList& resultList() { return list_; }
+    HWND labelHandle() const { return label_; }
+
+private:
+    static LRESULT CALLBACK windowProc(HWND window, UINT message, WPARAM wParam,
+                                       LPARAM lParam) noexcept;
+    LRESULT handleMessage(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
+
+    bool registerClass() const;
+    void keepFixedSize(int left, int top);
+    void setIconsAndFont();
+    bool createControls();
+
+    // Messages.
+    LRESULT onNotify(const NMHDR& header);
+    void onCommand(UINT commandId);
+    void onDestroy();
+
+    // The events table: the handlers bound to the window's and controls' events.
+    void onWindowCreated();
+    void onListRightClick();
+    void onCopyChosen();
+    void onFilesDropped(const Text& path);
+
+    HINSTANCE instance_ = nullptr;
+    UniqueIcon bigIcon_;
+    UniqueIcon smallIcon_;
+    ResultList list_;
+    HWND label_ = nullptr; // a child: destroyed with the window
+    UniqueWindow window_;  // declared last, so it goes first
+};
+
+} // namespace quorvell
