@@ -3,8 +3,8 @@
 #include "scan/TextOps.h"
 
 #include <algorithm>
+#include <array>
 #include <cstring>
-#include <functional>
 #include <string>
 #include <string_view>
 
@@ -25,13 +25,25 @@ using textwalk::isCharStart;
 constexpr std::string_view kMarker = "call TriggerRegisterPlayerChatEvent(";
 const Text kPlayerPrefix("\xCD\xE6\xBC\xD2"); // "玩家" in code page 936
 
-// The first occurrence of the marker's bytes in [from, end), wherever it stands.
+// The first occurrence of the marker's bytes in [from, end), wherever it stands: a
+// Horspool search, which skips most of the script a marker's length at a time.
 const Byte* findMarkerBytes(const Byte* from, const Byte* end) {
-    static const std::boyer_moore_horspool_searcher searcher(kMarker.begin(), kMarker.end());
-    const char* first = reinterpret_cast<const char*>(from);
-    const char* last = reinterpret_cast<const char*>(end);
-    const char* hit = searcher(first, last).first;
-    return hit == last ? nullptr : reinterpret_cast<const Byte*>(hit);
+    constexpr std::size_t m = kMarker.size();
+    static const auto skip = [] {
+        std::array<std::uint8_t, 256> table{};
+        table.fill(static_cast<std::uint8_t>(m));
+        for (std::size_t i = 0; i + 1 < m; ++i) {
+            table[static_cast<Byte>(kMarker[i])] = static_cast<std::uint8_t>(m - 1 - i);
+        }
+        return table;
+    }();
+    const auto last = static_cast<Byte>(kMarker[m - 1]);
+    for (const Byte* p = from; static_cast<std::size_t>(end - p) >= m; p += skip[p[m - 1]]) {
+        if (p[m - 1] == last && std::memcmp(p, kMarker.data(), m - 1) == 0) {
+            return p;
+        }
+    }
+    return nullptr;
 }
 
 // The first registration marker at a character start in [from, end); `from` is one.

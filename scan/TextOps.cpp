@@ -1,5 +1,7 @@
 #include "scan/TextOps.h"
 
+#include <charconv>
+#include <cmath>
 #include <cstdio>
 #include <cstring>
 
@@ -195,6 +197,12 @@ std::int32_t toInteger(const Text& text) {
 }
 
 Text numberToText(double value) {
+    // Whole numbers below 10^13 in magnitude are written by "%.13g" as plain integers.
+    if (value == std::trunc(value) && std::fabs(value) < 1e13) {
+        char digits[24];
+        const auto result = std::to_chars(digits, digits + sizeof digits, static_cast<std::int64_t>(value));
+        return Text(std::string_view(digits, static_cast<std::size_t>(result.ptr - digits)));
+    }
     char buffer[64];
     std::snprintf(buffer, sizeof buffer, "%.13g", value);
     return Text(buffer);
