@@ -64,9 +64,10 @@ TEST_F(ScriptTranscoderTest, MalformedUtf8BecomesReplacementsWithoutShorteningTh
     EXPECT_EQ(wide.view().substr(10, 6), "a\0\xFD\xFF \0"s);
     const Text text = ScriptTranscoder::transcodeScript(bytes(script));
     EXPECT_EQ(text.view().substr(0, 6), "call a");
-    EXPECT_TRUE(text.view().ends_with(" d? call TriggerRegisterPlayerChatEvent(t)") ||
-                text.view().ends_with(" d??? call TriggerRegisterPlayerChatEvent(t)"))
-        << text.view();
+    // How many replacements a bad sequence gives is the platform's; none is dropped.
+    for (const char* kept : {"call a?", " b?", " c?", " d?", "? call TriggerRegisterPlayerChatEvent(t)"}) {
+        EXPECT_NE(text.view().find(kept), std::string_view::npos) << kept << " in " << text.view();
+    }
     EXPECT_EQ(text, ScriptTranscoder::utf16ToAnsi(wide));
 }
 
