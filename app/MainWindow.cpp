@@ -27,6 +27,9 @@ bool MainWindow::registerClass() const {
 }
 
 bool MainWindow::create(HINSTANCE instance) {
+    if (window_) {
+        return false; // one window per MainWindow
+    }
     instance_ = instance;
     INITCOMMONCONTROLSEX controls{sizeof(INITCOMMONCONTROLSEX), ICC_LISTVIEW_CLASSES};
     InitCommonControlsEx(&controls);
@@ -133,6 +136,11 @@ LRESULT MainWindow::handleMessage(HWND window, UINT message, WPARAM wParam, LPAR
             return 0;
         }
         break;
+    case WM_SETFONT:
+        font_ = reinterpret_cast<HFONT>(wParam);
+        return 0;
+    case WM_GETFONT:
+        return reinterpret_cast<LRESULT>(font_);
     case WM_DESTROY:
         onDestroy();
         return 0;

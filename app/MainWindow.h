@@ -27,7 +27,8 @@ public:
     MainWindow& operator=(const MainWindow&) = delete;
 
     // Builds the window hidden and centred, with its icons, font and controls, then
-    // raises the creation event. False when the window cannot be created.
+    // raises the creation event. False when the window cannot be created, and while
+    // this MainWindow still has a window.
     bool create(HINSTANCE instance);
     // The first show, after creation.
     void show();
@@ -62,6 +63,7 @@ private:
     UniqueIcon bigIcon_;
     UniqueIcon smallIcon_;
     ResultList list_;
+    HFONT font_ = nullptr; // a stock object: never deleted
     HWND label_ = nullptr; // a child: destroyed with the window
     UniqueWindow window_;  // declared last, so it goes first
 };
