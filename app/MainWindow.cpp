@@ -6,6 +6,8 @@
 
 #include <commctrl.h>
 
+#include <algorithm>
+
 namespace quorvell {
 
 MainWindow::~MainWindow() { window_.reset(); }
@@ -55,8 +57,8 @@ bool MainWindow::create(HINSTANCE instance) {
     return true;
 }
 
-// The system may clamp a window that is larger than the screen; the window keeps its
-// outer size whatever the screen.
+// The system clamps a window that it creates larger than the screen (before this window
+// can answer for its size limits); the window keeps its outer size whatever the screen.
 void MainWindow::keepFixedSize(int left, int top) {
     RECT outer;
     if (!GetWindowRect(window_.get(), &outer)) {
@@ -136,6 +138,9 @@ LRESULT MainWindow::handleMessage(HWND window, UINT message, WPARAM wParam, LPAR
             return 0;
         }
         break;
+    case WM_GETMINMAXINFO:
+        onGetMinMaxInfo(*reinterpret_cast<MINMAXINFO*>(lParam));
+        return 0;
     case WM_SETFONT:
         font_ = reinterpret_cast<HFONT>(wParam);
         return 0;
@@ -148,6 +153,13 @@ LRESULT MainWindow::handleMessage(HWND window, UINT message, WPARAM wParam, LPAR
         break;
     }
     return DefWindowProcW(window, message, wParam, lParam);
+}
+
+// The system limits a window to about the screen's size; on a smaller screen this one
+// keeps its fixed size all the same, partly off the screen.
+void MainWindow::onGetMinMaxInfo(MINMAXINFO& limits) {
+    limits.ptMaxTrackSize.x = std::max<LONG>(limits.ptMaxTrackSize.x, kMainWindowWidth);
+    limits.ptMaxTrackSize.y = std::max<LONG>(limits.ptMaxTrackSize.y, kMainWindowHeight);
 }
 
 LRESULT MainWindow::onNotify(const NMHDR& header) {

@@ -49,6 +49,7 @@ private:
     bool createControls();
 
     // Messages.
+    void onGetMinMaxInfo(MINMAXINFO& limits);
     LRESULT onNotify(const NMHDR& header);
     void onCommand(UINT commandId);
     void onDestroy();
