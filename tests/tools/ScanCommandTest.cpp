@@ -1,6 +1,9 @@
 #include "tools/scan/ScanCommand.h"
 #include "tools/scan/RowFormat.h"
 
+#include "map/ScriptTranscoder.h"
+#include "tests/map/FakeStormApi.h"
+
 #include <gtest/gtest.h>
 
 #include <filesystem>
@@ -31,8 +34,10 @@ protected:
     int run(const std::vector<std::string>& args) {
         out_.str("");
         err_.str("");
-        return runScanCommand(args, out_, err_);
+        return runScanCommand(args, out_, err_, api_);
     }
+
+    testing::FakeStormApi api_;
 
     fs::path dir_;
     std::ostringstream out_;
@@ -78,12 +83,72 @@ TEST_F(ScanCommandTest, NoRowsIsStillSuccess) {
 }
 
 TEST_F(ScanCommandTest, UsageErrorsGiveStatusTwo) {
-    const std::vector<std::vector<std::string>> bad = {{}, {"--text"}, {"--bogus", "x"}};
+    const std::vector<std::vector<std::string>> bad = {{}, {"--text"}, {"--script"}, {"--bogus", "x"}};
     for (const auto& args : bad) {
         EXPECT_EQ(run(args), 2);
         EXPECT_NE(err_.str().find("usage:"), std::string::npos);
         EXPECT_EQ(out_.str(), "");
     }
+}
+
+const std::string kPlayer = "\xCD\xE6\xBC\xD2";
+
+std::string registration(int player, const std::string& command) {
+    return "call TriggerRegisterPlayerChatEvent( t, Player(" + std::to_string(player) + "), \"" + command +
+           "\", false )\n";
+}
+
+TEST_F(ScanCommandTest, AScriptFileIsTranscodedFromUtf8First) {
+    // "-玩家" in UTF-8; in the rows as the ANSI code page writes it (CD E6 BC D2 under 936).
+    const auto file = write("s.j", registration(0, "-\xE7\x8E\xA9\xE5\xAE\xB6") + registration(1, "-b"));
+    const std::string command = ScriptTranscoder::transcodeScript(ByteBuffer::fromBytes("-\xE7\x8E\xA9\xE5\xAE\xB6")).bytes();
+    EXPECT_EQ(run({"--script", file}), 0);
+    EXPECT_EQ(out_.str(), kPlayer + "1\t" + command + "\tfalse \n" + kPlayer + "2\t-b\tfalse \n");
+}
+
+TEST_F(ScanCommandTest, Utf8OutputConvertsEveryCell) {
+    const auto file = write("s.j", registration(4, "-\xE7\x8E\xA9\xE5\xAE\xB6"));
+    EXPECT_EQ(run({"--utf8", "--script", file}), 0);
+    EXPECT_EQ(out_.str(), ansiToUtf8(kPlayer + "5\t") +
+                              ansiToUtf8(ScriptTranscoder::transcodeScript(
+                                             ByteBuffer::fromBytes("-\xE7\x8E\xA9\xE5\xAE\xB6"))
+                                             .bytes()) +
+                              "\tfalse \n");
+#ifndef _WIN32
+    EXPECT_EQ(out_.str(), "玩家5\t-玩家\tfalse \n");
+#endif
+    const auto ansi = write("a.j", registration(0, "-\xCD\xE6"));
+    EXPECT_EQ(run({"--text", ansi, "--utf8"}), 0);
+    EXPECT_EQ(out_.str(), ansiToUtf8(kPlayer + "1\t-\xCD\xE6\tfalse \n"));
+}
+
+TEST_F(ScanCommandTest, MapsAreScannedWithTheFallbackAndUnreadableOnesReported) {
+    const auto a = write("a.w3x", "archive a");
+    const auto b = write("b.w3x", "archive b");
+    const auto notMap = write("notes.txt", "just text");
+    api_.archives[a]["war3map.j"] = {registration(0, "-a")};
+    api_.archives[b]["war3map.j"] = {""};
+    api_.archives[b]["scripts\\war3map.j"] = {registration(11, "-b")};
+    const auto missing = (dir_ / "missing.w3x").string();
+    const auto folder = dir_.string();
+
+    EXPECT_EQ(run({a}), 0);
+    EXPECT_EQ(out_.str(), kPlayer + "1\t-a\tfalse \n");
+
+    EXPECT_EQ(run({a, missing, b, folder, notMap}), 1);
+    EXPECT_EQ(out_.str(), a + "\t" + kPlayer + "1\t-a\tfalse \n" + b + "\t" + kPlayer + "12\t-b\tfalse \n");
+    const std::string err = err_.str();
+    EXPECT_NE(err.find("cannot read '" + missing + "'"), std::string::npos) << err;
+    EXPECT_NE(err.find("cannot read '" + folder + "'"), std::string::npos) << err;
+    EXPECT_EQ(std::count(err.begin(), err.end(), '\n'), 2);
+}
+
+TEST_F(ScanCommandTest, OptionsThatExcludeEachOtherAreAUsageError) {
+    EXPECT_EQ(run({"--text", "--script", "x"}), 2);
+    EXPECT_NE(err_.str().find("usage:"), std::string::npos);
+    EXPECT_EQ(run({"--utf8"}), 2);
+    EXPECT_EQ(run({"--help"}), 0);
+    EXPECT_NE(out_.str().find("--script"), std::string::npos);
 }
 
 } // namespace
