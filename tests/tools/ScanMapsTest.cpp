@@ -3,7 +3,9 @@
 // rows must be the same in every build: each map's rows are reduced to a count and a
 // digest and compared with the committed table map-rows.tsv.
 #include "map/MapArchiveReader.h"
+#include "map/ScriptTranscoder.h"
 #include "map/StormApi.h"
+#include "scan/ChatCommandExtractor.h"
 #include "scan/ScanDriver.h"
 #include "tests/support/RecordingSink.h"
 #include "tests/support/TestPaths.h"
@@ -25,6 +27,7 @@
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <iterator>
 #include <map>
 #include <sstream>
 #include <string>
@@ -129,6 +132,18 @@ TEST(ScanRealArchivesTest, ThePrimaryScriptTheFallbackAndNeither) {
     fs::remove_all(dir);
 }
 #endif
+
+TEST(ScanDemoMapTest, TheBundledMapGivesTheRowsOfItsScript) {
+    const fs::path demo = testing::sourceDir() / "demo";
+    std::ifstream in(demo / "demo.j", std::ios::binary);
+    ASSERT_TRUE(in) << (demo / "demo.j").string();
+    const std::string script((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    RecordingSink fromScript;
+    ChatCommandExtractor::extractChatCommands(ScriptTranscoder::transcodeScript(ByteBuffer::fromBytes(script)),
+                                              fromScript);
+    EXPECT_EQ(fromScript.rows.size(), 30u);
+    EXPECT_EQ(scan(demo / "demo.w3x"), fromScript.rows);
+}
 
 // FNV-1a over the rows, cells ended by TAB and rows by LF.
 std::string rowDigest(const std::vector<ResultRow>& rows) {
