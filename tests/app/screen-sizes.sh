@@ -9,7 +9,7 @@ set -u
 tests_exe=$1
 if [ -z "${WINEPREFIX:-}" ] || [ ! -f "$WINEPREFIX/system.reg" ]; then
   echo "skipped: no Wine prefix (source scripts/wine-env.sh first)"
-  exit 0
+  exit 77
 fi
 
 work=$(mktemp -d)
