@@ -155,7 +155,7 @@ void CraftedArchive::rewriteTables() {
         if (bytes.size() < at + data.size()) {
             bytes.resize(at + data.size());
         }
-        std::copy(data.begin(), data.end(), bytes.begin() + at);
+        std::copy(data.begin(), data.end(), bytes.begin() + static_cast<std::ptrdiff_t>(at));
     };
     place(hashTablePosition, hashBytes);
     place(blockTablePosition, blockBytes);
