@@ -37,7 +37,7 @@ constexpr std::array<std::uint32_t, 256> crcTable = makeCrcTable();
 
 // Most-significant-bit-first reader that never reads past the end of its input.
 class BitReader {
-public:
+  public:
     BitReader(const std::uint8_t* data, std::size_t size) : pos_(data), end_(data + size) {}
 
     void refill() {
@@ -76,7 +76,7 @@ public:
         return true;
     }
 
-private:
+  private:
     const std::uint8_t* pos_;
     const std::uint8_t* end_;
     std::uint64_t bits_ = 0;
@@ -86,7 +86,7 @@ private:
 // One Huffman table of a block: canonical codes from lengths 1..20, most
 // significant bit first; codes of lengths in the same order as the symbols.
 class HuffmanTable {
-public:
+  public:
     // False for a set of lengths that over-subscribes the code space.
     bool build(const std::uint8_t* lengths, unsigned alphabet) {
         std::array<unsigned, maxCodeLength + 2> count{};
@@ -154,7 +154,7 @@ public:
         return false;
     }
 
-private:
+  private:
     std::array<unsigned, maxCodeLength + 1> firstCode_{};
     std::array<unsigned, maxCodeLength + 1> firstIndex_{};
     std::array<unsigned, maxCodeLength + 1> count_{};
@@ -166,7 +166,7 @@ private:
 enum class Step { more, done, stop };
 
 class Decoder {
-public:
+  public:
     Decoder(const std::uint8_t* in, std::size_t inSize, std::uint8_t* out, std::size_t outSize)
         : reader_(in, inSize), out_(out), outSize_(outSize) {}
 
@@ -213,7 +213,7 @@ public:
         return {DecompressStatus::ok, written_};
     }
 
-private:
+  private:
     DecompressResult corrupt() const { return {DecompressStatus::corrupt, written_}; }
 
     // Reads one block up to its move-to-front output in `tt_` (low byte of each word)

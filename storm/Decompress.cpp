@@ -19,8 +19,7 @@ constexpr std::uint8_t supportedBits = zlibBit | pkwareBit | bzip2Bit;
 // In later archive versions this whole byte names LZMA; in ours it is bzip2 + zlib.
 constexpr std::uint8_t lzmaByte = bzip2Bit | zlibBit;
 
-using Decoder = DecompressResult (*)(const std::uint8_t*, std::size_t, std::uint8_t*,
-                                     std::size_t);
+using Decoder = DecompressResult (*)(const std::uint8_t*, std::size_t, std::uint8_t*, std::size_t);
 
 struct Step {
     std::uint8_t bit;

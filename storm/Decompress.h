@@ -14,6 +14,9 @@ enum class DecompressStatus {
     corrupt,     // the data does not decode
 };
 
+// `ok` with `written` below `outSize`: the data ended early (the archive reader pads
+// the rest with zeros). Data that decodes to more than `outSize` is cut there and is
+// `ok`. With any other status the output is not to be used.
 struct DecompressResult {
     DecompressStatus status;
     std::size_t written;

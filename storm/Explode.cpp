@@ -9,8 +9,7 @@ namespace {
 
 // A Huffman code as it appears in the stream, decoded by looking up the next
 // `width` stream bits (first bit read = lowest bit of the index).
-template <unsigned width>
-struct DecodeTable {
+template <unsigned width> struct DecodeTable {
     // Low byte: code length (0 = no code has these bits); high byte and up: symbol.
     std::array<std::uint16_t, 1u << width> entries{};
 };
@@ -53,8 +52,8 @@ DecodeTable<width> buildTable(const std::array<std::uint8_t, symbols>& lengths) 
 }
 
 constexpr std::array<std::uint8_t, 16> lengthCodeLengths = {2, 3, 3, 3, 4, 4, 4, 5,
-                                                           5, 5, 5, 6, 6, 6, 7, 7};
-constexpr std::array<std::uint16_t, 16> lengthBase = {3,  2,  4,  5,  6,  7,   8,   9,
+                                                            5, 5, 5, 6, 6, 6, 7, 7};
+constexpr std::array<std::uint16_t, 16> lengthBase = {3,  2,  4,  5,  6,  7,  8,   9,
                                                       10, 12, 16, 24, 40, 72, 136, 264};
 constexpr std::array<std::uint8_t, 16> lengthExtra = {0, 0, 0, 0, 0, 0, 0, 0,
                                                       1, 2, 3, 4, 5, 6, 7, 8};
@@ -63,7 +62,12 @@ constexpr unsigned endOfStreamLength = 519;
 constexpr std::array<std::uint8_t, 64> distanceCodeLengths() {
     std::array<std::uint8_t, 64> lengths{};
     for (std::size_t sym = 0; sym < 64; ++sym) {
-        lengths[sym] = sym == 0 ? 2 : sym <= 2 ? 4 : sym <= 6 ? 5 : sym <= 21 ? 6 : sym <= 47 ? 7 : 8;
+        lengths[sym] = sym == 0    ? 2
+                       : sym <= 2  ? 4
+                       : sym <= 6  ? 5
+                       : sym <= 21 ? 6
+                       : sym <= 47 ? 7
+                                   : 8;
     }
     return lengths;
 }
@@ -113,7 +117,7 @@ const Tables& tables() {
 
 // Least-significant-bit-first reader that never reads past the end of its input.
 class BitReader {
-public:
+  public:
     BitReader(const std::uint8_t* data, std::size_t size) : pos_(data), end_(data + size) {}
 
     void refill() {
@@ -143,7 +147,7 @@ public:
         return true;
     }
 
-private:
+  private:
     const std::uint8_t* pos_;
     const std::uint8_t* end_;
     std::uint64_t bits_ = 0;
@@ -180,7 +184,9 @@ DecompressResult explode(const std::uint8_t* in, std::size_t inSize, std::uint8_
     const Tables& t = tables();
     BitReader reader(in + 2, inSize - 2);
     std::size_t written = 0;
-    const auto corrupt = [&written] { return DecompressResult{DecompressStatus::corrupt, written}; };
+    const auto corrupt = [&written] {
+        return DecompressResult{DecompressStatus::corrupt, written};
+    };
 
     while (written < outSize) {
         unsigned flag = 0;

@@ -14,7 +14,7 @@ using storm::DecompressStatus;
 
 // Most-significant-bit-first writer.
 class BitWriter {
-public:
+  public:
     void bits(std::uint64_t value, unsigned count) {
         for (unsigned i = count; i-- > 0;) {
             if (used_ % 8 == 0) {
@@ -28,7 +28,7 @@ public:
     }
     const Bytes& bytes() const { return bytes_; }
 
-private:
+  private:
     Bytes bytes_;
     unsigned used_ = 0;
 };
@@ -137,8 +137,7 @@ struct Stream {
     }
 };
 
-template <typename Change>
-Stream with(Change change) {
+template <typename Change> Stream with(Change change) {
     Stream s;
     change(s);
     return s;
@@ -165,7 +164,10 @@ std::vector<Row> rows() {
     return {
         {"one byte", Stream{}.bytes(), 10, ok, "a"},
         {"output of zero bytes", Stream{}.bytes(), 0, ok, ""},
-        {"extra selectors are ignored", with([](Stream& s) { s.selectors = {0, 1, 0}; }).bytes(), 10, ok, "a"},
+        {"extra selectors are ignored", with([](Stream& s) {
+                                            s.selectors = {0, 1, 0};
+                                        }).bytes(),
+         10, ok, "a"},
         {"output full before the end of the stream",
          with([](Stream& s) { s.endOfStream = false; }).bytes(), 1, ok, "a"},
         {"empty input", {}, 10, corrupt, ""},
@@ -173,26 +175,57 @@ std::vector<Row> rows() {
         {"not BZh", with([](Stream& s) { s.magic = "BZx"; }).bytes(), 10, corrupt, ""},
         {"block size 0", with([](Stream& s) { s.level = '0'; }).bytes(), 10, corrupt, ""},
         {"block size above 9", with([](Stream& s) { s.level = ':'; }).bytes(), 10, corrupt, ""},
-        {"bad block magic", with([](Stream& s) { s.blockMagic = 0x314159265358; }).bytes(), 10, corrupt, ""},
+        {"bad block magic", with([](Stream& s) { s.blockMagic = 0x314159265358; }).bytes(), 10,
+         corrupt, ""},
         {"randomised block", with([](Stream& s) { s.randomised = 1; }).bytes(), 10,
          DecompressStatus::unsupported, ""},
-        {"origin pointer past the block", with([](Stream& s) { s.origin = 1; }).bytes(), 10, corrupt, ""},
-        {"origin pointer far out", with([](Stream& s) { s.origin = 0xFFFFFF; }).bytes(), 10, corrupt, ""},
+        {"origin pointer past the block", with([](Stream& s) { s.origin = 1; }).bytes(), 10,
+         corrupt, ""},
+        {"origin pointer far out", with([](Stream& s) { s.origin = 0xFFFFFF; }).bytes(), 10,
+         corrupt, ""},
         {"no byte in use", with([](Stream& s) { s.used.clear(); }).bytes(), 10, corrupt, ""},
-        {"one table", with([](Stream& s) { s.groups = 1; s.lengths.resize(1); }).bytes(), 10, corrupt, ""},
-        {"seven tables", with([](Stream& s) { s.groups = 7; s.lengths.resize(7, {1, 2, 2}); }).bytes(), 10, corrupt, ""},
+        {"one table", with([](Stream& s) {
+                          s.groups = 1;
+                          s.lengths.resize(1);
+                      }).bytes(),
+         10, corrupt, ""},
+        {"seven tables", with([](Stream& s) {
+                             s.groups = 7;
+                             s.lengths.resize(7, {1, 2, 2});
+                         }).bytes(),
+         10, corrupt, ""},
         {"no selector", with([](Stream& s) { s.selectors.clear(); }).bytes(), 10, corrupt, ""},
-        {"selector beyond the tables", with([](Stream& s) { s.selectors = {2}; }).bytes(), 10, corrupt, ""},
-        {"code length 0", with([](Stream& s) { s.lengths[1] = {0, 2, 2}; }).bytes(), 10, corrupt, ""},
-        {"code length 21", with([](Stream& s) { s.lengths[1] = {1, 2, 21}; }).bytes(), 10, corrupt, ""},
-        {"over-subscribed code", with([](Stream& s) { s.lengths[1] = {1, 1, 1}; }).bytes(), 10, corrupt, ""},
-        {"run longer than the block size",
-         with([](Stream& s) { s.symbols = std::vector<unsigned>(17, 1); s.symbols.push_back(2); }).bytes(), 10, corrupt, ""},
+        {"selector beyond the tables", with([](Stream& s) { s.selectors = {2}; }).bytes(), 10,
+         corrupt, ""},
+        {"code length 0", with([](Stream& s) {
+                              s.lengths[1] = {0, 2, 2};
+                          }).bytes(),
+         10, corrupt, ""},
+        {"code length 21", with([](Stream& s) {
+                               s.lengths[1] = {1, 2, 21};
+                           }).bytes(),
+         10, corrupt, ""},
+        {"over-subscribed code", with([](Stream& s) {
+                                     s.lengths[1] = {1, 1, 1};
+                                 }).bytes(),
+         10, corrupt, ""},
+        {"run longer than the block size", with([](Stream& s) {
+                                               s.symbols = std::vector<unsigned>(17, 1);
+                                               s.symbols.push_back(2);
+                                           }).bytes(),
+         10, corrupt, ""},
         {"symbols beyond the selectors", alternating.bytes(), 200, corrupt, ""},
-        {"no end of block", with([](Stream& s) { s.symbols = {0}; s.endOfStream = false; }).bytes(), 10, corrupt, ""},
-        {"bad block checksum", with([](Stream& s) { s.blockCrc = 0x12345678; }).bytes(), 10, corrupt, ""},
-        {"bad stream checksum", with([](Stream& s) { s.streamCrc = 0x12345678; }).bytes(), 10, corrupt, ""},
-        {"stream cut after the block", with([](Stream& s) { s.endOfStream = false; }).bytes(), 10, corrupt, ""},
+        {"no end of block", with([](Stream& s) {
+                                s.symbols = {0};
+                                s.endOfStream = false;
+                            }).bytes(),
+         10, corrupt, ""},
+        {"bad block checksum", with([](Stream& s) { s.blockCrc = 0x12345678; }).bytes(), 10,
+         corrupt, ""},
+        {"bad stream checksum", with([](Stream& s) { s.streamCrc = 0x12345678; }).bytes(), 10,
+         corrupt, ""},
+        {"stream cut after the block", with([](Stream& s) { s.endOfStream = false; }).bytes(), 10,
+         corrupt, ""},
     };
 }
 
@@ -205,7 +238,9 @@ TEST(Bzip2Decoder, HandMadeAndHostileStreams) {
         EXPECT_EQ(result.status, row.status);
         EXPECT_LE(result.written, row.outSize);
         if (row.status == DecompressStatus::ok) {
-            EXPECT_EQ(std::string(out.begin(), out.begin() + static_cast<std::ptrdiff_t>(result.written)), row.output);
+            EXPECT_EQ(
+                std::string(out.begin(), out.begin() + static_cast<std::ptrdiff_t>(result.written)),
+                row.output);
         }
         for (std::size_t i = row.outSize; i < out.size(); ++i) {
             ASSERT_EQ(out[i], 0xA5) << "write past outSize";
@@ -220,7 +255,8 @@ TEST(Bzip2Decoder, EveryPrefixOfAStream) {
     for (std::size_t len = 0; len < whole.size(); ++len) {
         const Bytes prefix(whole.begin(), whole.begin() + static_cast<std::ptrdiff_t>(len));
         Bytes out(4);
-        const auto result = storm::decodeBzip2(prefix.data(), prefix.size(), out.data(), out.size());
+        const auto result =
+            storm::decodeBzip2(prefix.data(), prefix.size(), out.data(), out.size());
         EXPECT_EQ(result.status, DecompressStatus::corrupt) << "prefix " << len;
     }
 }

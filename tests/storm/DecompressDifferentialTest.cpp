@@ -47,11 +47,33 @@ Bytes randomBytes(std::size_t size, std::uint32_t seed) {
 
 // Script-like text: words, numbers, punctuation and line ends, with repeats.
 Bytes textBytes(std::size_t size, std::uint32_t seed) {
-    static const char* const words[] = {
-        "call ", "TriggerRegisterPlayerChatEvent(", "gg_trg_", "Player(", "), \"", "-ap", "\", true)",
-        "local integer i", "endfunction", "function ", "takes nothing returns nothing", "set ",
-        " = ", "if ", " then", "endif", "\r\n", "    ", "0", "1", "12", "Melee", "udg_",
-        "\xe7\x8e\xa9\xe5\xae\xb6", "//", "\t", "false"};
+    static const char* const words[] = {"call ",
+                                        "TriggerRegisterPlayerChatEvent(",
+                                        "gg_trg_",
+                                        "Player(",
+                                        "), \"",
+                                        "-ap",
+                                        "\", true)",
+                                        "local integer i",
+                                        "endfunction",
+                                        "function ",
+                                        "takes nothing returns nothing",
+                                        "set ",
+                                        " = ",
+                                        "if ",
+                                        " then",
+                                        "endif",
+                                        "\r\n",
+                                        "    ",
+                                        "0",
+                                        "1",
+                                        "12",
+                                        "Melee",
+                                        "udg_",
+                                        "\xe7\x8e\xa9\xe5\xae\xb6",
+                                        "//",
+                                        "\t",
+                                        "false"};
     std::mt19937 rng(seed);
     std::string text;
     while (text.size() < size) {
@@ -118,7 +140,8 @@ Bytes pkwareImplode(const Bytes& plain, unsigned int type, unsigned int dictSize
 Bytes zlibCompress(const Bytes& plain, int level) {
     uLongf size = compressBound(static_cast<uLong>(plain.size()));
     Bytes out(size);
-    EXPECT_EQ(compress2(out.data(), &size, plain.data(), static_cast<uLong>(plain.size()), level), Z_OK);
+    EXPECT_EQ(compress2(out.data(), &size, plain.data(), static_cast<uLong>(plain.size()), level),
+              Z_OK);
     out.resize(size);
     return out;
 }
@@ -128,9 +151,9 @@ Bytes bzip2Compress(const Bytes& plain, int blockSize100k) {
     Bytes out(size);
     Bytes copy = plain; // libbzip2 takes a non-const, non-null source
     copy.push_back(0);
-    EXPECT_EQ(BZ2_bzBuffToBuffCompress(reinterpret_cast<char*>(out.data()), &size,
-                                       reinterpret_cast<char*>(copy.data()),
-                                       static_cast<unsigned int>(plain.size()), blockSize100k, 0, 0),
+    EXPECT_EQ(BZ2_bzBuffToBuffCompress(
+                  reinterpret_cast<char*>(out.data()), &size, reinterpret_cast<char*>(copy.data()),
+                  static_cast<unsigned int>(plain.size()), blockSize100k, 0, 0),
               BZ_OK);
     out.resize(size);
     return out;
@@ -223,8 +246,8 @@ TEST(DecompressDifferential, SectorsFromStormLibForEveryMaskAndCombination) {
                 if (!stormCompress(plain, mask, cmpType, sector)) {
                     continue; // not smaller: an archive stores such a sector raw
                 }
-                const std::string what = name + " mask " + std::to_string(mask) + " type " +
-                                         std::to_string(cmpType);
+                const std::string what =
+                    name + " mask " + std::to_string(mask) + " type " + std::to_string(cmpType);
                 if (mask == 0x12) {
                     // StormLib writes this byte for LZMA, which we do not decode.
                     Bytes out(plain.size());
@@ -290,17 +313,19 @@ TEST(DecompressDifferential, OutputLongerThanOutSizeIsCutThere) {
     const Bytes z = zlibCompress(plain, 6);
     const Bytes p = pkwareImplode(plain, 1, 2048);
     const Bytes b = bzip2Compress(plain, 1);
-    using Decoder = storm::DecompressResult (*)(const std::uint8_t*, std::size_t, std::uint8_t*,
-                                                std::size_t);
+    using Decoder =
+        storm::DecompressResult (*)(const std::uint8_t*, std::size_t, std::uint8_t*, std::size_t);
     const std::pair<Decoder, const Bytes*> decoders[] = {
         {storm::inflateZlib, &z}, {storm::explode, &p}, {storm::decodeBzip2, &b}};
     for (const auto& [decode, data] : decoders) {
-        for (std::size_t cut : {std::size_t{0}, std::size_t{1}, std::size_t{1000}, std::size_t{4999}}) {
+        for (std::size_t cut :
+             {std::size_t{0}, std::size_t{1}, std::size_t{1000}, std::size_t{4999}}) {
             Bytes out(cut + 16, 0xA5);
             const auto result = decode(data->data(), data->size(), out.data(), cut);
             ASSERT_EQ(result.status, DecompressStatus::ok) << cut;
             ASSERT_EQ(result.written, cut);
-            EXPECT_TRUE(std::equal(out.begin(), out.begin() + static_cast<std::ptrdiff_t>(cut), plain.begin()));
+            EXPECT_TRUE(std::equal(out.begin(), out.begin() + static_cast<std::ptrdiff_t>(cut),
+                                   plain.begin()));
             for (std::size_t i = cut; i < out.size(); ++i) {
                 ASSERT_EQ(out[i], 0xA5);
             }
@@ -312,8 +337,8 @@ TEST(DecompressDifferential, OutputLongerThanOutSizeIsCutThere) {
 // never a read past the prefix (ASan watches the exact-size copy).
 TEST(DecompressDifferential, TruncatedStreamsAreCorrupt) {
     const Bytes plain = textBytes(3000, 7);
-    using Decoder = storm::DecompressResult (*)(const std::uint8_t*, std::size_t, std::uint8_t*,
-                                                std::size_t);
+    using Decoder =
+        storm::DecompressResult (*)(const std::uint8_t*, std::size_t, std::uint8_t*, std::size_t);
     const std::pair<Decoder, Bytes> streams[] = {{storm::inflateZlib, zlibCompress(plain, 6)},
                                                  {storm::explode, pkwareImplode(plain, 0, 1024)},
                                                  {storm::explode, pkwareImplode(plain, 1, 4096)},
@@ -367,7 +392,9 @@ TEST(DecompressDifferential, DISABLED_WriteCommittedVectors) {
     Bytes imploded(2 * plain.size());
     int implodedSize = static_cast<int>(imploded.size());
     Bytes copy = plain;
-    ASSERT_NE(SCompImplode(imploded.data(), &implodedSize, copy.data(), static_cast<int>(copy.size())), 0);
+    ASSERT_NE(
+        SCompImplode(imploded.data(), &implodedSize, copy.data(), static_cast<int>(copy.size())),
+        0);
     imploded.resize(static_cast<std::size_t>(implodedSize));
 
     const std::pair<const char*, Bytes> files[] = {
@@ -386,7 +413,8 @@ TEST(DecompressDifferential, DISABLED_WriteCommittedVectors) {
     std::filesystem::create_directories(dir);
     for (const auto& [name, data] : files) {
         std::ofstream file(dir / name, std::ios::binary);
-        file.write(reinterpret_cast<const char*>(data.data()), static_cast<std::streamsize>(data.size()));
+        file.write(reinterpret_cast<const char*>(data.data()),
+                   static_cast<std::streamsize>(data.size()));
         ASSERT_TRUE(file.good()) << name;
     }
 }

@@ -58,9 +58,10 @@ TEST(Decompress, CommittedVectorsOfEveryMethod) {
         const Bytes sector = readVector(v.file);
         ASSERT_FALSE(sector.empty());
         Bytes out(plain.size() + 16, 0xA5);
-        const auto result = v.imploded
-                                ? storm::explodeSector(sector.data(), sector.size(), out.data(), plain.size())
-                                : storm::decompressSector(sector.data(), sector.size(), out.data(), plain.size());
+        const auto result =
+            v.imploded
+                ? storm::explodeSector(sector.data(), sector.size(), out.data(), plain.size())
+                : storm::decompressSector(sector.data(), sector.size(), out.data(), plain.size());
         ASSERT_EQ(result.status, DecompressStatus::ok);
         ASSERT_EQ(result.written, plain.size());
         EXPECT_TRUE(std::equal(plain.begin(), plain.end(), out.begin()));
@@ -79,7 +80,8 @@ struct Row {
 };
 
 std::vector<Row> rows() {
-    const std::string text = "call TriggerRegisterPlayerChatEvent(gg_trg_A, Player(0), \"-ap\", true)";
+    const std::string text =
+        "call TriggerRegisterPlayerChatEvent(gg_trg_A, Player(0), \"-ap\", true)";
     const Bytes z = zlibStream(text);
     Bytes badTrailer = withMask(0x02, z);
     badTrailer.back() ^= 0xFF;
@@ -93,7 +95,8 @@ std::vector<Row> rows() {
     const auto unsupported = DecompressStatus::unsupported;
     return {
         {"zlib", withMask(0x02, z), text.size(), ok, text},
-        {"zlib shorter than the sector (the reader pads)", withMask(0x02, z), text.size() + 100, ok, text},
+        {"zlib shorter than the sector (the reader pads)", withMask(0x02, z), text.size() + 100, ok,
+         text},
         {"zlib longer than the sector is cut", withMask(0x02, z), 10, ok, text.substr(0, 10)},
         {"zlib into no room", withMask(0x02, z), 0, ok, ""},
         {"zlib with a damaged trailer after the whole output", badTrailer, text.size(), ok, text},
@@ -101,7 +104,8 @@ std::vector<Row> rows() {
         {"zlib with damaged data", badData, text.size(), corrupt, ""},
         {"zlib cut short", withMask(0x02, cut), text.size(), corrupt, ""},
         {"zlib header only", Bytes{0x02, 0x78, 0xDA}, text.size(), corrupt, ""},
-        {"zlib asking for a preset dictionary", Bytes{0x02, 0x78, 0xBB, 0, 0, 0, 1, 0x03, 0x00}, 10, corrupt, ""},
+        {"zlib asking for a preset dictionary", Bytes{0x02, 0x78, 0xBB, 0, 0, 0, 1, 0x03, 0x00}, 10,
+         corrupt, ""},
         {"not zlib", Bytes{0x02, 'h', 'e', 'l', 'l', 'o'}, 10, corrupt, ""},
         {"no mask byte", Bytes{}, 10, corrupt, ""},
         {"mask naming no method", Bytes{0x00, 'a', 'b'}, 10, corrupt, ""},
@@ -112,8 +116,10 @@ std::vector<Row> rows() {
         {"ADPCM mono", Bytes{0x41, 0, 0, 0}, 10, unsupported, ""},
         {"ADPCM stereo", Bytes{0x81, 0, 0, 0}, 10, unsupported, ""},
         {"every bit", Bytes{0xFF, 0, 0, 0}, 10, unsupported, ""},
-        {"LZMA written by a newer tool", Bytes{0x12, 0x5D, 0x00, 0x00, 0x01, 0x00, 0x41}, 10, unsupported, ""},
-        {"bzip2 + zlib whose bzip2 step fails", Bytes{0x12, 'B', 'Z', 'h', '9', 0x31, 0x41}, 10, corrupt, ""},
+        {"LZMA written by a newer tool", Bytes{0x12, 0x5D, 0x00, 0x00, 0x01, 0x00, 0x41}, 10,
+         unsupported, ""},
+        {"bzip2 + zlib whose bzip2 step fails", Bytes{0x12, 'B', 'Z', 'h', '9', 0x31, 0x41}, 10,
+         corrupt, ""},
         {"PKWARE + zlib whose PKWARE step fails", withMask(0x0A, z), text.size(), corrupt, ""},
         {"PKWARE with a bad header", Bytes{0x08, 0x02, 0x04, 0, 0}, 10, corrupt, ""},
         {"bzip2 with a bad header", Bytes{0x10, 'B', 'Z', 'h', '0'}, 10, corrupt, ""},
@@ -125,12 +131,14 @@ TEST(Decompress, MaskDispatchAndHostileSectors) {
         SCOPED_TRACE(row.name);
         const Bytes sector = row.sector; // exactly sized: ASan reports reads past it
         Bytes out(row.outSize + 8, 0xA5);
-        const auto result = storm::decompressSector(sector.data(), sector.size(), out.data(), row.outSize);
+        const auto result =
+            storm::decompressSector(sector.data(), sector.size(), out.data(), row.outSize);
         EXPECT_EQ(result.status, row.status);
         EXPECT_LE(result.written, row.outSize);
         if (row.status == DecompressStatus::ok) {
-            EXPECT_EQ(std::string(out.begin(), out.begin() + static_cast<std::ptrdiff_t>(result.written)),
-                      row.output);
+            EXPECT_EQ(
+                std::string(out.begin(), out.begin() + static_cast<std::ptrdiff_t>(result.written)),
+                row.output);
         } else {
             EXPECT_EQ(result.written, 0u);
         }
@@ -147,7 +155,8 @@ TEST(Decompress, IntermediateResultsAreBoundedByTheSectorSize) {
     ASSERT_FALSE(sector.empty());
     for (std::size_t outSize : {std::size_t{1}, std::size_t{16}, std::size_t{64}}) {
         Bytes out(outSize + 8, 0xA5);
-        const auto result = storm::decompressSector(sector.data(), sector.size(), out.data(), outSize);
+        const auto result =
+            storm::decompressSector(sector.data(), sector.size(), out.data(), outSize);
         EXPECT_LE(result.written, outSize);
         for (std::size_t i = outSize; i < out.size(); ++i) {
             ASSERT_EQ(out[i], 0xA5) << "write past outSize";
