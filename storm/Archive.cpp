@@ -2,6 +2,7 @@
 
 #include "storm/ArchiveFile.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <new>
 
@@ -24,29 +25,37 @@ std::optional<Archive> Archive::open(const char* path) {
     if (f == nullptr) {
         return std::nullopt;
     }
+    // Read straight into the buffer: sized from the file's length when it is known (one
+    // byte more, to see the end), grown when the file turns out longer.
     std::vector<std::uint8_t> bytes;
     bool ok = true;
-    std::uint8_t chunk[65536];
     try {
+        std::size_t capacity = 0x10000;
         if (std::fseek(f, 0, SEEK_END) == 0) {
             const long size = std::ftell(f);
             if (size > 0 && static_cast<std::uint64_t>(size) <= maxArchiveFileSize) {
-                bytes.reserve(static_cast<std::size_t>(size));
+                capacity = static_cast<std::size_t>(size) + 1;
             }
             std::rewind(f);
         }
+        bytes.resize(capacity);
+        std::size_t used = 0;
         for (;;) {
-            const std::size_t got = std::fread(chunk, 1, sizeof(chunk), f);
+            if (used == bytes.size()) {
+                if (bytes.size() > maxArchiveFileSize) {
+                    ok = false;
+                    break;
+                }
+                bytes.resize(std::min<std::size_t>(bytes.size() * 2, maxArchiveFileSize + 1));
+            }
+            const std::size_t got = std::fread(bytes.data() + used, 1, bytes.size() - used, f);
             if (got == 0) {
                 ok = std::ferror(f) == 0;
                 break;
             }
-            if (bytes.size() + got > maxArchiveFileSize) {
-                ok = false;
-                break;
-            }
-            bytes.insert(bytes.end(), chunk, chunk + got);
+            used += got;
         }
+        bytes.resize(used);
     } catch (const std::bad_alloc&) {
         ok = false;
     }

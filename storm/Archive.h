@@ -4,6 +4,7 @@
 #include "storm/ArchiveHeader.h"
 #include "storm/FileTables.h"
 
+#include <cstddef>
 #include <cstdint>
 #include <optional>
 #include <string_view>
@@ -13,7 +14,7 @@ namespace storm {
 
 // Map files larger than this are not read (positions in the format are 32-bit, and
 // the whole file is held in memory).
-inline constexpr std::uint64_t maxArchiveFileSize = 0x40000000; // 1 GiB
+inline constexpr std::size_t maxArchiveFileSize = 0x40000000; // 1 GiB
 
 class Archive {
   public:
