@@ -2,6 +2,7 @@
 
 #include <windows.h>
 
+#include <cstdint>
 #include <cstring>
 
 namespace quorvell {
@@ -11,8 +12,14 @@ ByteBuffer ScriptTranscoder::utf8ToUtf16(const ByteBuffer& utf8) {
     // An empty text is passed as no string at all; the count is then 0.
     const char* source = text.empty() ? nullptr : text.c_str();
     const int units = source == nullptr ? 0 : MultiByteToWideChar(CP_UTF8, 0, source, -1, nullptr, 0);
-    // Two bytes per unit, terminator included; units is at most the text's length + 1.
-    ByteBuffer wide = ByteBuffer::blank(units > 0 ? units * 2 : 0);
+    // Two bytes per unit, terminator included. A count whose byte length a signed 32-bit
+    // number cannot hold (a text of over 1 GiB) gives the empty buffer, as if nothing was
+    // there, rather than a wrapped size.
+    const std::int64_t byteCount = units > 0 ? std::int64_t{units} * 2 : 0;
+    if (byteCount > INT32_MAX) {
+        return {};
+    }
+    ByteBuffer wide = ByteBuffer::blank(static_cast<std::int32_t>(byteCount));
     if (source != nullptr) {
         MultiByteToWideChar(CP_UTF8, 0, source, -1, reinterpret_cast<LPWSTR>(wide.data()), units);
     }

@@ -113,12 +113,17 @@ HWND findDialogOf(DWORD processId) {
 }
 
 struct BindingFailureCase {
-    const char* library; // copied beside the child as Storm.dll; null for none
-    const wchar_t* ordinal;
+    const char* library;        // copied beside the child as Storm.dll; null for none
+    const wchar_t* argument;    // the child's argument
+    const wchar_t* message;     // the message in the box
 };
 
-TEST(StormDllBindingTest, AMissingLibraryOrEntryPointShowsTheBoxAndEndsWithMinusOne) {
-    const BindingFailureCase cases[] = {{nullptr, L"#262"}, {"fake_storm_no268.dll", L"#268"}};
+TEST(StormDllBindingTest, FatalErrorsShowTheBoxAndEndWithMinusOne) {
+    const BindingFailureCase cases[] = {
+        {nullptr, L"map.w3x", L"无法找到指定DLL库文件“Storm.dll”中的输出命令“#262”"},
+        {"fake_storm_no268.dll", L"map.w3x", L"无法找到指定DLL库文件“Storm.dll”中的输出命令“#268”"},
+        {"fake_storm_full.dll", L"--fail-allocation", L"分配 100 字节内存失败!"},
+    };
     for (const BindingFailureCase& c : cases) {
         SCOPED_TRACE(c.library != nullptr ? c.library : "no library");
         const fs::path dir = fs::temp_directory_path() / ("quorvell-binding-" + std::to_string(GetCurrentProcessId()));
@@ -129,7 +134,7 @@ TEST(StormDllBindingTest, AMissingLibraryOrEntryPointShowsTheBoxAndEndsWithMinus
             fs::copy_file(testFolder() / c.library, dir / "Storm.dll");
         }
 
-        std::wstring commandLine = L"\"" + (dir / "child.exe").wstring() + L"\" map.w3x";
+        std::wstring commandLine = L"\"" + (dir / "child.exe").wstring() + L"\" " + c.argument;
         STARTUPINFOW startup{};
         startup.cb = sizeof startup;
         PROCESS_INFORMATION process{};
@@ -167,8 +172,7 @@ TEST(StormDllBindingTest, AMissingLibraryOrEntryPointShowsTheBoxAndEndsWithMinus
 
         ASSERT_NE(box, nullptr) << "no error box appeared";
         EXPECT_EQ(caption, L"错误");
-        EXPECT_EQ(text, std::wstring(L"运行时出错!\r\n\r\n错误信息：无法找到指定DLL库文件“Storm.dll”中的输出命令“") +
-                            c.ordinal + L"”\r\n");
+        EXPECT_EQ(text, std::wstring(L"运行时出错!\r\n\r\n错误信息：") + c.message + L"\r\n");
         EXPECT_TRUE(ended);
         EXPECT_EQ(exitCode, 0xFFFFFFFFu);
     }
