@@ -118,6 +118,29 @@ TEST_F(ScriptTranscoderTest, TheOneStepAndTheTwoStepsAgreeOnMixedText) {
               ScriptTranscoder::utf16ToAnsi(ScriptTranscoder::utf8ToUtf16(input)));
 }
 
+TEST_F(ScriptTranscoderTest, ArbitraryBytesGiveTheSameTextByBothRoads) {
+    // Hostile input: random runs over bytes that start, continue and break sequences.
+    const unsigned char alphabet[] = {'a', ' ', '"', 0x7F, 0x80, 0xA9, 0xBF, 0xC0, 0xC2, 0xDF, 0xE0,
+                                      0xE7, 0xED, 0xEF, 0xF0, 0xF4, 0xF5, 0xFF, 0x8E, 0x9F, 0xA0, 0x00};
+    std::uint32_t seed = 12345;
+    const auto next = [&seed] {
+        seed = seed * 1103515245u + 12345u;
+        return seed >> 16;
+    };
+    for (int round = 0; round < 3000; ++round) {
+        std::string in(next() % 40, '\0');
+        for (char& c : in) {
+            c = static_cast<char>(alphabet[next() % sizeof alphabet]);
+        }
+        const ByteBuffer input = bytes(in);
+        const ByteBuffer wide = ScriptTranscoder::utf8ToUtf16(input);
+        const Text text = ScriptTranscoder::transcodeScript(input);
+        ASSERT_EQ(text, ScriptTranscoder::utf16ToAnsi(wide)) << round;
+        // Never longer than the output area of the two-step road.
+        ASSERT_LE(text.length(), wide.length()) << round;
+    }
+}
+
 TEST_F(ScriptTranscoderTest, AnsiTextComesBackAsUtf8) {
     EXPECT_EQ(ansiToUtf8("\xCD\xE6\xBC\xD2" "12"), "玩家12");
     EXPECT_EQ(ansiToUtf8("-ab true"), "-ab true");
