@@ -39,7 +39,13 @@ bool decodeUnit(const Source& src, const std::uint8_t* raw, std::uint32_t rawSiz
                 std::uint32_t key, std::vector<std::uint8_t>& scratch, std::span<std::uint8_t> out) {
     const std::size_t expected = out.size();
     if (src.encrypted) {
-        scratch.assign(raw, raw + rawSize);
+        // A stored sector needs only its first `expected` bytes, rounded up to whole
+        // words so that they decrypt as they would within the whole sector.
+        std::size_t needed = rawSize;
+        if (rawSize >= expected) {
+            needed = std::min<std::size_t>(rawSize, (expected + 3) / 4 * 4);
+        }
+        scratch.assign(raw, raw + needed);
         decryptBlock(scratch.data(), scratch.size(), key);
         raw = scratch.data();
     }
