@@ -181,6 +181,36 @@ TEST_F(FixtureArchiveTest, NamesFoldersLocalesAndDeletedEntries) {
     EXPECT_TRUE(opened->readFile("(listfile)", 0).has_value());
 }
 
+TEST_F(FixtureArchiveTest, CrowdedHashTableWithDeletedEntriesInTheChains) {
+    // 60 names in a 64-slot table: long probe chains, some passing deleted entries.
+    FixtureArchive archive;
+    archive.hashSize = 64;
+    archive.listfile = false;
+    for (int i = 0; i < 60; ++i) {
+        FixtureFile f;
+        f.name = "units\\file" + std::to_string(i) + ".txt";
+        f.content = bytesOf("content " + std::to_string(i));
+        f.compression = i % 2 == 0 ? Compression::zlib : Compression::none;
+        f.remove = i % 7 == 3;
+        archive.files.push_back(f);
+    }
+    const auto path = write(archive, "crowded.w3x");
+    const auto opened = storm::Archive::open(path.c_str());
+    ASSERT_TRUE(opened.has_value());
+    EXPECT_EQ(opened->tables().hashCount(), 64u);
+    for (int i = 0; i < 60; ++i) {
+        const std::string name = "units\\file" + std::to_string(i) + ".txt";
+        SCOPED_TRACE(name);
+        const auto got = opened->readFile(name, 0);
+        if (i % 7 == 3) {
+            EXPECT_FALSE(got.has_value());
+        } else {
+            ASSERT_TRUE(got.has_value());
+            EXPECT_EQ(*got, bytesOf("content " + std::to_string(i)));
+        }
+    }
+}
+
 TEST_F(FixtureArchiveTest, EncryptedFilesUnderFolderAndSlashNames) {
     const Bytes text = scriptText(9000);
     FixtureArchive archive;
