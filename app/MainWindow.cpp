@@ -7,6 +7,7 @@
 #include <commctrl.h>
 
 #include <algorithm>
+#include <utility>
 
 namespace quorvell {
 
@@ -53,6 +54,7 @@ bool MainWindow::create(HINSTANCE instance) {
         window_.reset();
         return false;
     }
+    endsProgramOnDestroy_ = true;
     onWindowCreated();
     return true;
 }
@@ -175,8 +177,14 @@ void MainWindow::onCommand(UINT commandId) {
     }
 }
 
-// The last window of the program is gone: end the message loop.
-void MainWindow::onDestroy() { PostQuitMessage(0); }
+// The last window of the program is gone: end the message loop. A window that never
+// finished its creation posts nothing: the fatal error box that follows must not find
+// a quit message waiting, which would close it at once.
+void MainWindow::onDestroy() {
+    if (std::exchange(endsProgramOnDestroy_, false)) {
+        PostQuitMessage(0);
+    }
+}
 
 // Registers the window with the drop target once that control exists; until then
 // there is nothing to do when the window has been created.

@@ -65,6 +65,7 @@ private:
     UniqueIcon smallIcon_;
     ResultList list_;
     HFONT font_ = nullptr; // a stock object: never deleted
+    bool endsProgramOnDestroy_ = false;
     HWND label_ = nullptr; // a child: destroyed with the window
     UniqueWindow window_;  // declared last, so it goes first
 };

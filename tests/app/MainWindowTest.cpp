@@ -8,6 +8,7 @@
 
 #include <cstdio>
 #include <cstdlib>
+#include <string>
 
 namespace quorvell {
 namespace {
@@ -215,6 +216,46 @@ TEST_F(MainWindowTest, ShowsAtTheCentredPlaceAndClosesWithoutAQuestion) {
     SendMessageW(main(), WM_SYSCOMMAND, SC_CLOSE, 0);
     EXPECT_EQ(window_.handle(), nullptr) << "closed at once";
     EXPECT_TRUE(pumpWaitingMessages()) << "the quit message ends the loop";
+}
+
+// Refuses the creation of every window of one class, as a system out of resources would.
+struct CreationRefusal {
+    static inline std::wstring refusedClass;
+    static LRESULT CALLBACK hook(int code, WPARAM wParam, LPARAM lParam) {
+        if (code == HCBT_CREATEWND) {
+            const auto* creation = reinterpret_cast<const CBT_CREATEWNDW*>(lParam);
+            const auto* name = creation->lpcs->lpszClass;
+            if (HIWORD(reinterpret_cast<ULONG_PTR>(name)) != 0 && refusedClass == name) {
+                return 1;
+            }
+            if (className(reinterpret_cast<HWND>(wParam)) == refusedClass) {
+                return 1;
+            }
+        }
+        return CallNextHookEx(nullptr, code, wParam, lParam);
+    }
+};
+
+TEST(MainWindowCreationTest, ReportsFailureWhenAWindowCannotBeMade) {
+    for (const wchar_t* refused : {MainWindow::kClassName, L"SysListView32", L"QuorvellLabel"}) {
+        CreationRefusal::refusedClass = refused;
+        HHOOK hook = SetWindowsHookExW(WH_CBT, &CreationRefusal::hook, nullptr,
+                                       GetCurrentThreadId());
+        ASSERT_NE(hook, nullptr);
+        MainWindow window;
+        const bool created = window.create(GetModuleHandleW(nullptr));
+        UnhookWindowsHookEx(hook);
+        EXPECT_FALSE(created) << ::testing::PrintToString(std::wstring(refused));
+        EXPECT_EQ(window.handle(), nullptr) << "nothing is left behind";
+        // A quit message now would close the fatal error box the moment it shows.
+        EXPECT_FALSE(pumpWaitingMessages()) << "no quit message after a failed creation";
+    }
+    {
+        MainWindow window;
+        EXPECT_TRUE(window.create(GetModuleHandleW(nullptr))) << "creation works again";
+        EXPECT_FALSE(window.create(GetModuleHandleW(nullptr))) << "one window per MainWindow";
+    }
+    pumpWaitingMessages();
 }
 
 } // namespace
