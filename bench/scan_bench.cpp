@@ -8,9 +8,9 @@
 //   Stage/Extract    extractChatCommands of the transcoded text
 // Goal: QuorvellScan at most 1.3 times StormLibExtract. Each of the two whole runs also
 // reports its peak memory, measured in a fresh process of its own (this program started
-// again with --peak-rss): peak_MiB is the peak resident set of that whole process, rise_MiB its rise over the process's start,
-// limit_MiB the goal (5 times the script's size + 16 MiB).
-// Run it from the checkout (the maps are found beside it) or set QUORVELL_MAPS_DIR.
+// again with --peak-rss): peak_MiB is the peak resident set of that whole process, rise_MiB its
+// rise over the process's start, limit_MiB the goal (5 times the script's size + 16 MiB). Run it
+// from the checkout (the maps are found beside it) or set QUORVELL_MAPS_DIR.
 //   QUORVELL_BENCH_MAP   another map to scan instead
 #include "map/MapArchiveReader.h"
 #include "map/ScriptTranscoder.h"
@@ -36,7 +36,7 @@ namespace {
 using namespace quorvell;
 
 class CountingSink : public ResultSink {
-public:
+  public:
     void clearRows() override { rows = 0; }
     void appendRow(const ResultRow& row) override {
         ++rows;
@@ -113,7 +113,8 @@ PeakRss peakRssOfFreshRun(const char* which, const std::string& map) {
     if (pid == 0) {
         dup2(fds[1], STDOUT_FILENO);
         close(fds[0]);
-        execl("/proc/self/exe", "scan_bench", "--peak-rss", which, map.c_str(), static_cast<char*>(nullptr));
+        execl("/proc/self/exe", "scan_bench", "--peak-rss", which, map.c_str(),
+              static_cast<char*>(nullptr));
         _exit(127);
     }
     close(fds[1]);
@@ -124,7 +125,8 @@ PeakRss peakRssOfFreshRun(const char* which, const std::string& map) {
     waitpid(pid, &status, 0);
     long start = -1;
     long peak = -1;
-    if (n <= 0 || !WIFEXITED(status) || WEXITSTATUS(status) != 0 || std::sscanf(text, "%ld %ld", &start, &peak) != 2) {
+    if (n <= 0 || !WIFEXITED(status) || WEXITSTATUS(status) != 0 ||
+        std::sscanf(text, "%ld %ld", &start, &peak) != 2) {
         return {-1, -1};
     }
     return {start, peak};
@@ -145,13 +147,15 @@ int peakRssChild(const char* which, const std::string& map) {
 
 bool haveMap(benchmark::State& state, const std::string& map) {
     if (map.empty() || access(map.c_str(), R_OK) != 0) {
-        state.SkipWithError("skipped: the shared maps folder (../shared/maps) or the map is absent");
+        state.SkipWithError(
+            "skipped: the shared maps folder (../shared/maps) or the map is absent");
         return false;
     }
     return true;
 }
 
-void reportMemory(benchmark::State& state, const char* which, const std::string& map, std::size_t scriptSize) {
+void reportMemory(benchmark::State& state, const char* which, const std::string& map,
+                  std::size_t scriptSize) {
     const PeakRss rss = peakRssOfFreshRun(which, map);
     // The whole process's peak, and its rise over the process's size before the run.
     state.counters["peak_MiB"] = static_cast<double>(rss.peakKiB) / 1024.0;
@@ -226,7 +230,8 @@ void StageExtract(benchmark::State& state) {
         return;
     }
     MapArchiveReader reader(systemStormApi());
-    const Text text = ScriptTranscoder::transcodeScript(reader.readInnerFile(Text(map), "war3map.j"));
+    const Text text =
+        ScriptTranscoder::transcodeScript(reader.readInnerFile(Text(map), "war3map.j"));
     CountingSink sink;
     for (auto _ : state) {
         ChatCommandExtractor::extractChatCommands(text, sink);

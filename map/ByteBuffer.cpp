@@ -10,7 +10,9 @@ namespace quorvell {
 
 namespace {
 
-void* zeroedAllocate(std::size_t size) { return std::calloc(size, 1); }
+void* zeroedAllocate(std::size_t size) {
+    return std::calloc(size, 1);
+}
 
 detail::ZeroedAllocator currentAllocator = &zeroedAllocate;
 
@@ -33,7 +35,9 @@ ZeroedAllocator setByteBufferAllocator(ZeroedAllocator allocator) {
 }
 } // namespace detail
 
-void ByteBuffer::Free::operator()(std::uint8_t* p) const { std::free(p); }
+void ByteBuffer::Free::operator()(std::uint8_t* p) const {
+    std::free(p);
+}
 
 ByteBuffer ByteBuffer::blank(std::int32_t n) {
     ByteBuffer buffer;
@@ -77,8 +81,9 @@ ByteBuffer& ByteBuffer::operator=(ByteBuffer&& other) noexcept {
 Text ByteBuffer::toText() const {
     const std::string_view bytes = view();
     const void* nul = bytes.empty() ? nullptr : std::memchr(bytes.data(), 0, bytes.size());
-    const std::size_t n = nul != nullptr ? static_cast<std::size_t>(static_cast<const char*>(nul) - bytes.data())
-                                         : bytes.size();
+    const std::size_t n =
+        nul != nullptr ? static_cast<std::size_t>(static_cast<const char*>(nul) - bytes.data())
+                       : bytes.size();
     return Text(std::string(bytes.data() == nullptr ? "" : bytes.data(), n));
 }
 

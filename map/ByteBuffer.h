@@ -13,7 +13,7 @@
 namespace quorvell {
 
 class ByteBuffer {
-public:
+  public:
     ByteBuffer() = default;
     ByteBuffer(const ByteBuffer& other);
     ByteBuffer& operator=(const ByteBuffer& other);
@@ -39,9 +39,11 @@ public:
     // The bytes before the first NUL byte (all of them when there is none).
     Text toText() const;
 
-    friend bool operator==(const ByteBuffer& a, const ByteBuffer& b) { return a.view() == b.view(); }
+    friend bool operator==(const ByteBuffer& a, const ByteBuffer& b) {
+        return a.view() == b.view();
+    }
 
-private:
+  private:
     struct Free {
         void operator()(std::uint8_t* p) const;
     };

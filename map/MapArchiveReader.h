@@ -9,7 +9,7 @@
 namespace quorvell {
 
 class MapArchiveReader {
-public:
+  public:
     explicit MapArchiveReader(StormApi& api) : api_(api) {}
 
     // The inner file's bytes; the empty buffer when the archive or the inner file does
@@ -17,7 +17,7 @@ public:
     // the size, the rest of the buffer stays zero.
     ByteBuffer readInnerFile(const Text& mapPath, const Text& innerName);
 
-private:
+  private:
     StormApi& api_;
 };
 

@@ -19,7 +19,7 @@
 namespace quorvell {
 
 class ScriptTranscoder {
-public:
+  public:
     // UTF-16 units, little-endian, with the terminating NUL unit counted; the empty
     // buffer for an empty text.
     static ByteBuffer utf8ToUtf16(const ByteBuffer& utf8);

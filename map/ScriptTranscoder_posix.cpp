@@ -143,8 +143,9 @@ std::size_t textLength(const ByteBuffer& buffer) {
         return 0;
     }
     const void* nul = std::memchr(buffer.data(), 0, static_cast<std::size_t>(buffer.length()));
-    return nul != nullptr ? static_cast<std::size_t>(static_cast<const std::uint8_t*>(nul) - buffer.data())
-                          : static_cast<std::size_t>(buffer.length());
+    return nul != nullptr
+               ? static_cast<std::size_t>(static_cast<const std::uint8_t*>(nul) - buffer.data())
+               : static_cast<std::size_t>(buffer.length());
 }
 
 } // namespace
@@ -271,7 +272,8 @@ std::string ansiToUtf8(std::string_view ansi) {
         } else if (t.singleToUnit[b] != 0) {
             putUtf8(t.singleToUnit[b]);
         } else if (i + 1 < ansi.size()) {
-            const auto code = static_cast<std::uint16_t>(b << 8 | static_cast<std::uint8_t>(ansi[i + 1]));
+            const auto code =
+                static_cast<std::uint16_t>(b << 8 | static_cast<std::uint8_t>(ansi[i + 1]));
             const std::uint16_t u = t.toUnit[code];
             putUtf8(u != 0 ? u : kReplacement);
             ++i;

@@ -11,7 +11,8 @@ ByteBuffer ScriptTranscoder::utf8ToUtf16(const ByteBuffer& utf8) {
     const Text text = utf8.toText();
     // An empty text is passed as no string at all; the count is then 0.
     const char* source = text.empty() ? nullptr : text.c_str();
-    const int units = source == nullptr ? 0 : MultiByteToWideChar(CP_UTF8, 0, source, -1, nullptr, 0);
+    const int units =
+        source == nullptr ? 0 : MultiByteToWideChar(CP_UTF8, 0, source, -1, nullptr, 0);
     // Two bytes per unit, terminator included. A count whose byte length a signed 32-bit
     // number cannot hold (a text of over 1 GiB) gives the empty buffer, as if nothing was
     // there, rather than a wrapped size.
@@ -43,8 +44,8 @@ Text ScriptTranscoder::utf16ToAnsi(const ByteBuffer& utf16) {
     for (std::int32_t i = 0; i + 1 < n && !terminated; i += 2) {
         terminated = utf16.data()[i] == 0 && utf16.data()[i + 1] == 0;
     }
-    const int written = WideCharToMultiByte(CP_ACP, 0, source, terminated ? -1 : n / 2, area.data(), n + 1,
-                                            nullptr, nullptr);
+    const int written = WideCharToMultiByte(CP_ACP, 0, source, terminated ? -1 : n / 2, area.data(),
+                                            n + 1, nullptr, nullptr);
     if (!terminated) {
         area.resize(written > 0 ? static_cast<std::size_t>(written) : 0);
     }
@@ -68,7 +69,8 @@ std::string ansiToUtf8(std::string_view ansi) {
     const int units = MultiByteToWideChar(CP_ACP, 0, ansi.data(), inLength, nullptr, 0);
     std::wstring wide(static_cast<std::size_t>(units), L'\0');
     MultiByteToWideChar(CP_ACP, 0, ansi.data(), inLength, wide.data(), units);
-    const int bytes = WideCharToMultiByte(CP_UTF8, 0, wide.data(), units, nullptr, 0, nullptr, nullptr);
+    const int bytes =
+        WideCharToMultiByte(CP_UTF8, 0, wide.data(), units, nullptr, 0, nullptr, nullptr);
     std::string out(static_cast<std::size_t>(bytes), '\0');
     WideCharToMultiByte(CP_UTF8, 0, wide.data(), units, out.data(), bytes, nullptr, nullptr);
     return out;

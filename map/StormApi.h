@@ -13,7 +13,7 @@
 namespace quorvell {
 
 class StormApi {
-public:
+  public:
     virtual ~StormApi() = default;
 
     // #262: result ignored by the reader.
@@ -21,8 +21,8 @@ public:
     // #272: the locale for later opens; result ignored by the reader.
     virtual std::uint32_t StormSetLocale(std::uint32_t locale) = 0;
     // #266: nonzero when the archive is open and *archive holds its handle.
-    virtual std::int32_t StormOpenArchive(const char* path, std::uint32_t priority, std::uint32_t flags,
-                                          std::uint32_t* archive) = 0;
+    virtual std::int32_t StormOpenArchive(const char* path, std::uint32_t priority,
+                                          std::uint32_t flags, std::uint32_t* archive) = 0;
     // #268: nonzero when the inner file is open and *file holds its handle.
     virtual std::int32_t StormOpenFile(std::uint32_t archive, const char* name, std::uint32_t scope,
                                        std::uint32_t* file) = 0;
@@ -35,7 +35,7 @@ public:
     virtual std::int32_t StormCloseFile(std::uint32_t file) = 0;
     virtual std::int32_t StormCloseArchive(std::uint32_t archive) = 0;
 
-protected:
+  protected:
     StormApi() = default;
     StormApi(const StormApi&) = default;
     StormApi& operator=(const StormApi&) = default;

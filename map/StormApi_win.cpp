@@ -13,16 +13,18 @@ namespace {
 // The entry points' types: stdcall, every argument and result 32 bits wide.
 using PrepareFn = std::int32_t(__stdcall*)();
 using SetLocaleFn = std::uint32_t(__stdcall*)(std::uint32_t);
-using OpenArchiveFn = std::int32_t(__stdcall*)(const char*, std::uint32_t, std::uint32_t, std::uint32_t*);
-using OpenFileFn = std::int32_t(__stdcall*)(std::uint32_t, const char*, std::uint32_t, std::uint32_t*);
+using OpenArchiveFn = std::int32_t(__stdcall*)(const char*, std::uint32_t, std::uint32_t,
+                                               std::uint32_t*);
+using OpenFileFn = std::int32_t(__stdcall*)(std::uint32_t, const char*, std::uint32_t,
+                                            std::uint32_t*);
 using GetFileSizeFn = std::uint32_t(__stdcall*)(std::uint32_t, std::uint32_t*);
-using ReadFileFn = std::int32_t(__stdcall*)(std::uint32_t, void*, std::uint32_t, std::uint32_t*, void*);
+using ReadFileFn = std::int32_t(__stdcall*)(std::uint32_t, void*, std::uint32_t, std::uint32_t*,
+                                            void*);
 using CloseFn = std::int32_t(__stdcall*)(std::uint32_t);
 
 constexpr int kOrdinals[StormDllBinding::kRoleCount] = {262, 272, 266, 268, 265, 269, 253, 252};
 
-template <typename Fn>
-Fn as(void* address) {
+template <typename Fn> Fn as(void* address) {
     // A plain function pointer type in between keeps the cast free of type warnings.
     return reinterpret_cast<Fn>(reinterpret_cast<void (*)()>(address));
 }
@@ -61,7 +63,8 @@ HMODULE loadLibrary(const std::string& name) {
         return LoadLibraryW(wide.c_str());
     }
     if (const std::wstring folder = programFolder(); !folder.empty()) {
-        if (HMODULE m = LoadLibraryExW((folder + wide).c_str(), nullptr, LOAD_WITH_ALTERED_SEARCH_PATH)) {
+        if (HMODULE m =
+                LoadLibraryExW((folder + wide).c_str(), nullptr, LOAD_WITH_ALTERED_SEARCH_PATH)) {
             return m;
         }
     }
@@ -70,7 +73,9 @@ HMODULE loadLibrary(const std::string& name) {
 
 } // namespace
 
-int StormDllBinding::ordinalOf(Role role) { return kOrdinals[static_cast<std::size_t>(role)]; }
+int StormDllBinding::ordinalOf(Role role) {
+    return kOrdinals[static_cast<std::size_t>(role)];
+}
 
 StormDllBinding::StormDllBinding(std::string libraryName) : libraryName_(std::move(libraryName)) {}
 
@@ -81,8 +86,8 @@ StormDllBinding::~StormDllBinding() {
 }
 
 void StormDllBinding::failBinding(Role role) const {
-    fatalError("无法找到指定DLL库文件“" + libraryName_ + "”中的输出命令“#" + std::to_string(ordinalOf(role)) +
-               "”");
+    fatalError("无法找到指定DLL库文件“" + libraryName_ + "”中的输出命令“#" +
+               std::to_string(ordinalOf(role)) + "”");
 }
 
 void* StormDllBinding::entry(Role role) {
@@ -98,7 +103,8 @@ void* StormDllBinding::entry(Role role) {
     }
     ++lookups_;
     const auto ordinal = static_cast<std::uintptr_t>(ordinalOf(role));
-    FARPROC address = GetProcAddress(static_cast<HMODULE>(module_), reinterpret_cast<LPCSTR>(ordinal));
+    FARPROC address =
+        GetProcAddress(static_cast<HMODULE>(module_), reinterpret_cast<LPCSTR>(ordinal));
     if (address == nullptr) {
         failBinding(role);
     }
@@ -106,19 +112,21 @@ void* StormDllBinding::entry(Role role) {
     return slot;
 }
 
-std::int32_t StormDllBinding::StormPrepare() { return as<PrepareFn>(entry(Role::prepare))(); }
+std::int32_t StormDllBinding::StormPrepare() {
+    return as<PrepareFn>(entry(Role::prepare))();
+}
 
 std::uint32_t StormDllBinding::StormSetLocale(std::uint32_t locale) {
     return as<SetLocaleFn>(entry(Role::setLocale))(locale);
 }
 
-std::int32_t StormDllBinding::StormOpenArchive(const char* path, std::uint32_t priority, std::uint32_t flags,
-                                               std::uint32_t* archive) {
+std::int32_t StormDllBinding::StormOpenArchive(const char* path, std::uint32_t priority,
+                                               std::uint32_t flags, std::uint32_t* archive) {
     return as<OpenArchiveFn>(entry(Role::openArchive))(path, priority, flags, archive);
 }
 
-std::int32_t StormDllBinding::StormOpenFile(std::uint32_t archive, const char* name, std::uint32_t scope,
-                                            std::uint32_t* file) {
+std::int32_t StormDllBinding::StormOpenFile(std::uint32_t archive, const char* name,
+                                            std::uint32_t scope, std::uint32_t* file) {
     return as<OpenFileFn>(entry(Role::openFile))(archive, name, scope, file);
 }
 

@@ -16,9 +16,18 @@
 namespace quorvell {
 
 class StormDllBinding final : public StormApi {
-public:
+  public:
     // The entry points in call order, with their ordinals.
-    enum class Role { prepare, setLocale, openArchive, openFile, getFileSize, readFile, closeFile, closeArchive };
+    enum class Role {
+        prepare,
+        setLocale,
+        openArchive,
+        openFile,
+        getFileSize,
+        readFile,
+        closeFile,
+        closeArchive
+    };
     static constexpr int kRoleCount = 8;
     static int ordinalOf(Role role);
 
@@ -36,8 +45,8 @@ public:
     std::int32_t StormOpenFile(std::uint32_t archive, const char* name, std::uint32_t scope,
                                std::uint32_t* file) override;
     std::uint32_t StormGetFileSize(std::uint32_t file, std::uint32_t* sizeHigh) override;
-    std::int32_t StormReadFile(std::uint32_t file, void* dest, std::uint32_t count, std::uint32_t* bytesRead,
-                               void* overlapped) override;
+    std::int32_t StormReadFile(std::uint32_t file, void* dest, std::uint32_t count,
+                               std::uint32_t* bytesRead, void* overlapped) override;
     std::int32_t StormCloseFile(std::uint32_t file) override;
     std::int32_t StormCloseArchive(std::uint32_t archive) override;
 
@@ -47,7 +56,7 @@ public:
     bool isBound(Role role) const { return entries_[static_cast<std::size_t>(role)] != nullptr; }
     int lookupCount() const { return lookups_; }
 
-private:
+  private:
     // The address of `role`'s entry point, loading the library and looking the entry
     // point up on first use.
     void* entry(Role role);

@@ -12,7 +12,7 @@
 namespace quorvell {
 
 class ScanDriver {
-public:
+  public:
     ScanDriver(MapArchiveReader& reader, ResultSink& sink) : reader_(reader), sink_(sink) {}
 
     void scanMapFile(const Text& path);
@@ -21,7 +21,7 @@ public:
     static const Text& primaryScriptName();
     static const Text& fallbackScriptName();
 
-private:
+  private:
     MapArchiveReader& reader_;
     ResultSink& sink_;
 };

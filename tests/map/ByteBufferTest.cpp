@@ -69,7 +69,9 @@ TEST(ByteBufferTest, CopiesAreIndependentAndMovesLeaveTheEmptyBuffer) {
 
 #ifndef _WIN32
 // The Windows build shows the error box instead, which a death test cannot close.
-void* failingAllocator(std::size_t) { return nullptr; }
+void* failingAllocator(std::size_t) {
+    return nullptr;
+}
 
 TEST(ByteBufferDeathTest, MemoryThatCannotBeObtainedEndsTheProgramWithStatusMinusOne) {
     EXPECT_EXIT(

@@ -5,6 +5,7 @@
 #include "map/StormApi.h"
 
 #include <algorithm>
+#include <cstdio>
 #include <cstring>
 #include <map>
 #include <optional>
@@ -16,12 +17,14 @@ namespace quorvell::testing {
 
 struct FakeInnerFile {
     std::string bytes;
-    std::optional<std::uint32_t> reportedSize = std::nullopt; // the size call's answer; bytes.size() when unset
-    std::optional<std::uint32_t> storeAtMost = std::nullopt;  // the read stores no more than this (a short read)
+    std::optional<std::uint32_t> reportedSize =
+        std::nullopt; // the size call's answer; bytes.size() when unset
+    std::optional<std::uint32_t> storeAtMost =
+        std::nullopt; // the read stores no more than this (a short read)
 };
 
 class FakeStormApi final : public StormApi {
-public:
+  public:
     static constexpr std::uint32_t kArchiveHandle = 0x11;
     static constexpr std::uint32_t kFileHandle = 0x22;
 
@@ -52,7 +55,8 @@ public:
     }
     std::int32_t StormOpenFile(std::uint32_t archive, const char* name, std::uint32_t scope,
                                std::uint32_t* file) override {
-        calls.push_back("openFile " + hex(archive) + " " + std::string(name) + " " + std::to_string(scope));
+        calls.push_back("openFile " + hex(archive) + " " + std::string(name) + " " +
+                        std::to_string(scope));
         if (archive != kArchiveHandle || openArchive_ == nullptr) {
             return 0;
         }
@@ -70,12 +74,14 @@ public:
         if (file != kFileHandle || openFile_ == nullptr) {
             return 0xFFFFFFFFu;
         }
-        return openFile_->reportedSize.value_or(static_cast<std::uint32_t>(openFile_->bytes.size()));
+        return openFile_->reportedSize.value_or(
+            static_cast<std::uint32_t>(openFile_->bytes.size()));
     }
-    std::int32_t StormReadFile(std::uint32_t file, void* dest, std::uint32_t count, std::uint32_t* bytesRead,
-                               void* overlapped) override {
-        calls.push_back("read " + hex(file) + (dest == nullptr ? " null " : " dest ") + std::to_string(count) +
-                        (bytesRead == nullptr ? " null" : " count") + (overlapped == nullptr ? " null" : " ov"));
+    std::int32_t StormReadFile(std::uint32_t file, void* dest, std::uint32_t count,
+                               std::uint32_t* bytesRead, void* overlapped) override {
+        calls.push_back("read " + hex(file) + (dest == nullptr ? " null " : " dest ") +
+                        std::to_string(count) + (bytesRead == nullptr ? " null" : " count") +
+                        (overlapped == nullptr ? " null" : " ov"));
         if (file != kFileHandle || openFile_ == nullptr || dest == nullptr) {
             return 0;
         }
@@ -106,7 +112,7 @@ public:
         return text;
     }
 
-private:
+  private:
     std::map<std::string, FakeInnerFile>* openArchive_ = nullptr;
     FakeInnerFile* openFile_ = nullptr;
     std::set<std::uint32_t> openHandles_;

@@ -27,11 +27,7 @@ const std::vector<std::string> kPrelude = {"prepare", "locale 1033"};
 TEST(MapArchiveReaderTest, MakesTheCallSequenceOfEachCase) {
     const std::string hundredZeros(100, '\0');
     const ReaderCase cases[] = {
-        {"not an archive: no close follows",
-         {},
-         "notes.txt",
-         {"openArchive notes.txt 0 0"},
-         ""},
+        {"not an archive: no close follows", {}, "notes.txt", {"openArchive notes.txt 0 0"}, ""},
         {"no inner file: only the archive is closed",
          {{"other.j", {"x"}}},
          "map.w3x",
@@ -40,8 +36,8 @@ TEST(MapArchiveReaderTest, MakesTheCallSequenceOfEachCase) {
         {"size 0: a null destination and a count of 0",
          {{"war3map.j", {""}}},
          "map.w3x",
-         {"openArchive map.w3x 0 0", "openFile 0x11 war3map.j 0", "size 0x22 null", "read 0x22 null 0 null null",
-          "closeFile 0x22", "closeArchive 0x11"},
+         {"openArchive map.w3x 0 0", "openFile 0x11 war3map.j 0", "size 0x22 null",
+          "read 0x22 null 0 null null", "closeFile 0x22", "closeArchive 0x11"},
          ""},
         {"negative size: a null destination and that size",
          {{"war3map.j", {"abc", 0xFFFFFFF0u}}},
@@ -52,8 +48,8 @@ TEST(MapArchiveReaderTest, MakesTheCallSequenceOfEachCase) {
         {"whole file",
          {{"war3map.j", {"ab\0c"s}}},
          "map.w3x",
-         {"openArchive map.w3x 0 0", "openFile 0x11 war3map.j 0", "size 0x22 null", "read 0x22 dest 4 null null",
-          "closeFile 0x22", "closeArchive 0x11"},
+         {"openArchive map.w3x 0 0", "openFile 0x11 war3map.j 0", "size 0x22 null",
+          "read 0x22 dest 4 null null", "closeFile 0x22", "closeArchive 0x11"},
          "ab\0c"s},
         {"a read that stores less: zeros after what it stored",
          {{"war3map.j", {"abcdef", 100u, 3u}}},
@@ -92,9 +88,9 @@ TEST(MapArchiveReaderTest, EveryCallRunsTheWholeSequenceAgain) {
     api.calls.clear();
     EXPECT_EQ(reader.readInnerFile("m", "scripts\\war3map.j").view(), "s");
     EXPECT_EQ(api.calls, (std::vector<std::string>{"prepare", "locale 1033", "openArchive m 0 0",
-                                                   "openFile 0x11 scripts\\war3map.j 0", "size 0x22 null",
-                                                   "read 0x22 dest 1 null null", "closeFile 0x22",
-                                                   "closeArchive 0x11"}));
+                                                   "openFile 0x11 scripts\\war3map.j 0",
+                                                   "size 0x22 null", "read 0x22 dest 1 null null",
+                                                   "closeFile 0x22", "closeArchive 0x11"}));
     EXPECT_EQ(first, (std::vector<std::string>{"prepare", "locale 1033", "openArchive m 0 0",
                                                "openFile 0x11 war3map.j 0", "closeArchive 0x11"}));
 }

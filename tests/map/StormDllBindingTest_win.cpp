@@ -52,7 +52,8 @@ TEST(StormDllBindingTest, EachEntryPointIsBoundAtItsOwnFirstCallAndKept) {
     for (const Role r : {Role::prepare, Role::setLocale, Role::openArchive}) {
         EXPECT_TRUE(binding.isBound(r)) << StormDllBinding::ordinalOf(r);
     }
-    for (const Role r : {Role::openFile, Role::getFileSize, Role::readFile, Role::closeFile, Role::closeArchive}) {
+    for (const Role r :
+         {Role::openFile, Role::getFileSize, Role::readFile, Role::closeFile, Role::closeArchive}) {
         EXPECT_FALSE(binding.isBound(r)) << StormDllBinding::ordinalOf(r);
     }
 
@@ -62,11 +63,12 @@ TEST(StormDllBindingTest, EachEntryPointIsBoundAtItsOwnFirstCallAndKept) {
     EXPECT_EQ(reader.readInnerFile("map.w3x", "war3map.j").view(), "hello");
     EXPECT_EQ(binding.lookupCount(), 8);
 
-    EXPECT_EQ(callLogOf(dll), "prepare;locale 1033;openArchive missing.w3x;"
-                              "prepare;locale 1033;openArchive map.w3x;openFile war3map.j;size;read 5;closeFile;"
-                              "closeArchive;"
-                              "prepare;locale 1033;openArchive map.w3x;openFile war3map.j;size;read 5;closeFile;"
-                              "closeArchive;");
+    EXPECT_EQ(callLogOf(dll),
+              "prepare;locale 1033;openArchive missing.w3x;"
+              "prepare;locale 1033;openArchive map.w3x;openFile war3map.j;size;read 5;closeFile;"
+              "closeArchive;"
+              "prepare;locale 1033;openArchive map.w3x;openFile war3map.j;size;read 5;closeFile;"
+              "closeArchive;");
 }
 
 BOOL CALLBACK appendStaticText(HWND child, LPARAM param) {
@@ -113,9 +115,9 @@ HWND findDialogOf(DWORD processId) {
 }
 
 struct BindingFailureCase {
-    const char* library;        // copied beside the child as Storm.dll; null for none
-    const wchar_t* argument;    // the child's argument
-    const wchar_t* message;     // the message in the box
+    const char* library;     // copied beside the child as Storm.dll; null for none
+    const wchar_t* argument; // the child's argument
+    const wchar_t* message;  // the message in the box
 };
 
 TEST(StormDllBindingTest, FatalErrorsShowTheBoxAndEndWithMinusOne) {
@@ -126,7 +128,8 @@ TEST(StormDllBindingTest, FatalErrorsShowTheBoxAndEndWithMinusOne) {
     };
     for (const BindingFailureCase& c : cases) {
         SCOPED_TRACE(c.library != nullptr ? c.library : "no library");
-        const fs::path dir = fs::temp_directory_path() / ("quorvell-binding-" + std::to_string(GetCurrentProcessId()));
+        const fs::path dir = fs::temp_directory_path() /
+                             ("quorvell-binding-" + std::to_string(GetCurrentProcessId()));
         fs::remove_all(dir);
         fs::create_directories(dir);
         fs::copy_file(testFolder() / "storm_binding_child.exe", dir / "child.exe");

@@ -18,8 +18,8 @@ using testing::FakeStormApi;
 using testing::RecordingSink;
 
 std::string registration(int player, const std::string& command) {
-    return "call TriggerRegisterPlayerChatEvent( t, Player(" + std::to_string(player) + "), \"" + command +
-           "\", true )\r\n";
+    return "call TriggerRegisterPlayerChatEvent( t, Player(" + std::to_string(player) + "), \"" +
+           command + "\", true )\r\n";
 }
 
 // The inner names the reader was asked to open, in order.
@@ -84,7 +84,8 @@ TEST(ScanDriverTest, ReadsThePrimaryScriptAndFallsBackOnlyOnZeroBytes) {
          {primary},
          {}},
         {"a short read keeps what it stored",
-         {{primary, {registration(2, "-kept") + "junk", 200u, 75u}}, {fallback, {registration(0, "-f")}}},
+         {{primary, {registration(2, "-kept") + "junk", 200u, 75u}},
+          {fallback, {registration(0, "-f")}}},
          "map.w3x",
          {primary},
          {"-kept"}},
@@ -114,12 +115,13 @@ TEST(ScanDriverTest, TheFallbackRunsTheWholeSequenceASecondTime) {
     MapArchiveReader reader(api);
     RecordingSink sink;
     ScanDriver(reader, sink).scanMapFile("m.w3x");
-    EXPECT_EQ(api.calls, (std::vector<std::string>{
-                             "prepare", "locale 1033", "openArchive m.w3x 0 0", "openFile 0x11 war3map.j 0",
-                             "closeArchive 0x11", "prepare", "locale 1033", "openArchive m.w3x 0 0",
-                             "openFile 0x11 scripts\\war3map.j 0", "size 0x22 null",
-                             "read 0x22 dest " + std::to_string(registration(0, "-x").size()) + " null null",
-                             "closeFile 0x22", "closeArchive 0x11"}));
+    EXPECT_EQ(api.calls,
+              (std::vector<std::string>{
+                  "prepare", "locale 1033", "openArchive m.w3x 0 0", "openFile 0x11 war3map.j 0",
+                  "closeArchive 0x11", "prepare", "locale 1033", "openArchive m.w3x 0 0",
+                  "openFile 0x11 scripts\\war3map.j 0", "size 0x22 null",
+                  "read 0x22 dest " + std::to_string(registration(0, "-x").size()) + " null null",
+                  "closeFile 0x22", "closeArchive 0x11"}));
 }
 
 TEST(ScanDriverTest, TheScriptIsTranscodedBeforeExtraction) {
@@ -131,9 +133,12 @@ TEST(ScanDriverTest, TheScriptIsTranscodedBeforeExtraction) {
     ScanDriver(reader, sink).scanMapFile("m.w3x");
     // The label's bytes are fixed; the command is the ANSI code page's form of "-玩家",
     // CD E6 BC D2 after the dash under code page 936.
-    const Text command = ScriptTranscoder::transcodeScript(ByteBuffer::fromBytes("-\xE7\x8E\xA9\xE5\xAE\xB6"));
+    const Text command =
+        ScriptTranscoder::transcodeScript(ByteBuffer::fromBytes("-\xE7\x8E\xA9\xE5\xAE\xB6"));
     ASSERT_EQ(sink.rows.size(), 1u);
-    EXPECT_EQ(sink.rows[0], (ResultRow{"\xCD\xE6\xBC\xD2" "4", command, "true "}));
+    EXPECT_EQ(sink.rows[0], (ResultRow{"\xCD\xE6\xBC\xD2"
+                                       "4",
+                                       command, "true "}));
 }
 
 TEST(ScanDriverTest, ASecondDropReplacesTheFirstsRowsEntirely) {

@@ -16,10 +16,11 @@ namespace {
 namespace fs = std::filesystem;
 
 class ScanCommandTest : public ::testing::Test {
-protected:
+  protected:
     void SetUp() override {
         dir_ = fs::temp_directory_path() /
-               ("quorvell-scan-test-" + std::to_string(::testing::UnitTest::GetInstance()->random_seed()) +
+               ("quorvell-scan-test-" +
+                std::to_string(::testing::UnitTest::GetInstance()->random_seed()) +
                 ::testing::UnitTest::GetInstance()->current_test_info()->name());
         fs::create_directories(dir_);
     }
@@ -27,7 +28,8 @@ protected:
 
     std::string write(const std::string& name, std::string_view bytes) {
         const fs::path path = dir_ / name;
-        std::ofstream(path, std::ios::binary).write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+        std::ofstream(path, std::ios::binary)
+            .write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
         return path.string();
     }
 
@@ -49,13 +51,17 @@ TEST(RowFormatTest, EscapesBackslashTabAndLineEndsOnly) {
 }
 
 TEST_F(ScanCommandTest, PrintsOneLinePerRowWithTheLabelBytesAsTheyAre) {
-    const auto file = write("a.j", "call TriggerRegisterPlayerChatEvent( t, Player(0), \"-a\\tb\", true )\n"
-                                   "call TriggerRegisterPlayerChatEvent( t, Player(1), \"x\\\\y\", false )\n"
-                                   "call TriggerRegisterPlayerChatEvent( t, Player(2), \"z\", true\t)");
+    const auto file =
+        write("a.j", "call TriggerRegisterPlayerChatEvent( t, Player(0), \"-a\\tb\", true )\n"
+                     "call TriggerRegisterPlayerChatEvent( t, Player(1), \"x\\\\y\", false )\n"
+                     "call TriggerRegisterPlayerChatEvent( t, Player(2), \"z\", true\t)");
     EXPECT_EQ(run({"--text", file}), 0);
-    EXPECT_EQ(out_.str(), "\xCD\xE6\xBC\xD2" "1\t-a\\\\tb\ttrue \n"
-                          "\xCD\xE6\xBC\xD2" "2\tx\\\\\\\\y\tfalse \n"
-                          "\xCD\xE6\xBC\xD2" "3\tz\ttrue\\t\n");
+    EXPECT_EQ(out_.str(), "\xCD\xE6\xBC\xD2"
+                          "1\t-a\\\\tb\ttrue \n"
+                          "\xCD\xE6\xBC\xD2"
+                          "2\tx\\\\\\\\y\tfalse \n"
+                          "\xCD\xE6\xBC\xD2"
+                          "3\tz\ttrue\\t\n");
     EXPECT_EQ(err_.str(), "");
 }
 
@@ -63,7 +69,8 @@ TEST_F(ScanCommandTest, TheTextEndsAtTheFirstNul) {
     const std::string row = "call TriggerRegisterPlayerChatEvent(t,Player(0),\"a\",true)";
     const auto file = write("cut.j", row + '\0' + row);
     EXPECT_EQ(run({"--text", file}), 0);
-    EXPECT_EQ(out_.str(), "\xCD\xE6\xBC\xD2" "1\ta\ttrue\n");
+    EXPECT_EQ(out_.str(), "\xCD\xE6\xBC\xD2"
+                          "1\ta\ttrue\n");
 }
 
 TEST_F(ScanCommandTest, SeveralFilesPrefixTheirNamesAndAnUnreadableOneIsReported) {
@@ -71,7 +78,8 @@ TEST_F(ScanCommandTest, SeveralFilesPrefixTheirNamesAndAnUnreadableOneIsReported
     const auto empty = write("empty.j", "");
     const auto missing = (dir_ / "missing.j").string();
     EXPECT_EQ(run({"--text", a, missing, empty}), 1);
-    EXPECT_EQ(out_.str(), a + "\t\xCD\xE6\xBC\xD2" "1\ta\ttrue\n");
+    EXPECT_EQ(out_.str(), a + "\t\xCD\xE6\xBC\xD2"
+                              "1\ta\ttrue\n");
     const std::string err = err_.str();
     EXPECT_NE(err.find("missing.j"), std::string::npos);
     EXPECT_EQ(std::count(err.begin(), err.end(), '\n'), 1);
@@ -83,7 +91,8 @@ TEST_F(ScanCommandTest, NoRowsIsStillSuccess) {
 }
 
 TEST_F(ScanCommandTest, UsageErrorsGiveStatusTwo) {
-    const std::vector<std::vector<std::string>> bad = {{}, {"--text"}, {"--script"}, {"--bogus", "x"}};
+    const std::vector<std::vector<std::string>> bad = {
+        {}, {"--text"}, {"--script"}, {"--bogus", "x"}};
     for (const auto& args : bad) {
         EXPECT_EQ(run(args), 2);
         EXPECT_NE(err_.str().find("usage:"), std::string::npos);
@@ -94,14 +103,17 @@ TEST_F(ScanCommandTest, UsageErrorsGiveStatusTwo) {
 const std::string kPlayer = "\xCD\xE6\xBC\xD2";
 
 std::string registration(int player, const std::string& command) {
-    return "call TriggerRegisterPlayerChatEvent( t, Player(" + std::to_string(player) + "), \"" + command +
-           "\", false )\n";
+    return "call TriggerRegisterPlayerChatEvent( t, Player(" + std::to_string(player) + "), \"" +
+           command + "\", false )\n";
 }
 
 TEST_F(ScanCommandTest, AScriptFileIsTranscodedFromUtf8First) {
     // "-玩家" in UTF-8; in the rows as the ANSI code page writes it (CD E6 BC D2 under 936).
-    const auto file = write("s.j", registration(0, "-\xE7\x8E\xA9\xE5\xAE\xB6") + registration(1, "-b"));
-    const std::string command = ScriptTranscoder::transcodeScript(ByteBuffer::fromBytes("-\xE7\x8E\xA9\xE5\xAE\xB6")).bytes();
+    const auto file =
+        write("s.j", registration(0, "-\xE7\x8E\xA9\xE5\xAE\xB6") + registration(1, "-b"));
+    const std::string command =
+        ScriptTranscoder::transcodeScript(ByteBuffer::fromBytes("-\xE7\x8E\xA9\xE5\xAE\xB6"))
+            .bytes();
     EXPECT_EQ(run({"--script", file}), 0);
     EXPECT_EQ(out_.str(), kPlayer + "1\t" + command + "\tfalse \n" + kPlayer + "2\t-b\tfalse \n");
 }
@@ -136,7 +148,8 @@ TEST_F(ScanCommandTest, MapsAreScannedWithTheFallbackAndUnreadableOnesReported) 
     EXPECT_EQ(out_.str(), kPlayer + "1\t-a\tfalse \n");
 
     EXPECT_EQ(run({a, missing, b, folder, notMap}), 1);
-    EXPECT_EQ(out_.str(), a + "\t" + kPlayer + "1\t-a\tfalse \n" + b + "\t" + kPlayer + "12\t-b\tfalse \n");
+    EXPECT_EQ(out_.str(),
+              a + "\t" + kPlayer + "1\t-a\tfalse \n" + b + "\t" + kPlayer + "12\t-b\tfalse \n");
     const std::string err = err_.str();
     EXPECT_NE(err.find("cannot read '" + missing + "'"), std::string::npos) << err;
     EXPECT_NE(err.find("cannot read '" + folder + "'"), std::string::npos) << err;

@@ -67,16 +67,19 @@ std::vector<ResultRow> scan(const fs::path& map) {
 std::string commandsOf(const std::vector<ResultRow>& rows) {
     std::string out;
     for (const ResultRow& row : rows) {
-        out += row.playerLabel.bytes() + "|" + row.command.bytes() + "|" + row.matchFlag.bytes() + "\n";
+        out += row.playerLabel.bytes() + "|" + row.command.bytes() + "|" + row.matchFlag.bytes() +
+               "\n";
     }
     return out;
 }
 
-std::vector<std::uint8_t> bytesOf(const std::string& s) { return {s.begin(), s.end()}; }
+std::vector<std::uint8_t> bytesOf(const std::string& s) {
+    return {s.begin(), s.end()};
+}
 
 std::string registration(int player, const std::string& command) {
-    return "call TriggerRegisterPlayerChatEvent( t, Player(" + std::to_string(player) + "), \"" + command +
-           "\", true )\r\n";
+    return "call TriggerRegisterPlayerChatEvent( t, Player(" + std::to_string(player) + "), \"" +
+           command + "\", true )\r\n";
 }
 
 struct ArchiveCase {
@@ -105,7 +108,8 @@ TEST(ScanRealArchivesTest, ThePrimaryScriptTheFallbackAndNeither) {
          {file("war3map.w3i", "info"), file("scripts\\war3map.j", registration(2, "-fallback"))},
          fallbackRows},
         {"an empty primary script falls back",
-         {file("war3map.j", "", fixture::Compression::none), file("scripts\\war3map.j", registration(2, "-fallback"))},
+         {file("war3map.j", "", fixture::Compression::none),
+          file("scripts\\war3map.j", registration(2, "-fallback"))},
          fallbackRows},
         {"neither script", {file("war3map.w3i", "info")}, ""},
         {"a compressed primary script",
@@ -113,7 +117,8 @@ TEST(ScanRealArchivesTest, ThePrimaryScriptTheFallbackAndNeither) {
                fixture::Compression::pkware)},
          label + "1|-a|true \n" + label + "12|-b|true \n"},
     };
-    const fs::path dir = fs::temp_directory_path() / ("quorvell-archives-" + std::to_string(::getpid()));
+    const fs::path dir =
+        fs::temp_directory_path() / ("quorvell-archives-" + std::to_string(::getpid()));
     fs::create_directories(dir);
     int n = 0;
     for (const ArchiveCase& c : cases) {
@@ -137,10 +142,11 @@ TEST(ScanDemoMapTest, TheBundledMapGivesTheRowsOfItsScript) {
     const fs::path demo = testing::sourceDir() / "demo";
     std::ifstream in(demo / "demo.j", std::ios::binary);
     ASSERT_TRUE(in) << (demo / "demo.j").string();
-    const std::string script((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    const std::string script((std::istreambuf_iterator<char>(in)),
+                             std::istreambuf_iterator<char>());
     RecordingSink fromScript;
-    ChatCommandExtractor::extractChatCommands(ScriptTranscoder::transcodeScript(ByteBuffer::fromBytes(script)),
-                                              fromScript);
+    ChatCommandExtractor::extractChatCommands(
+        ScriptTranscoder::transcodeScript(ByteBuffer::fromBytes(script)), fromScript);
     EXPECT_EQ(fromScript.rows.size(), 30u);
     EXPECT_EQ(scan(demo / "demo.w3x"), fromScript.rows);
 }
@@ -167,7 +173,8 @@ std::string rowDigest(const std::vector<ResultRow>& rows) {
 TEST(ScanSharedMapsTest, EveryMapGivesTheRowsOfTheTable) {
     const auto maps = testing::sharedMapsDir();
     if (!maps) {
-        GTEST_SKIP() << "skipped: the shared maps folder (../shared/maps beside the checkout) is absent";
+        GTEST_SKIP()
+            << "skipped: the shared maps folder (../shared/maps beside the checkout) is absent";
     }
     const fs::path tablePath = testing::sourceDir() / "tests" / "tools" / "map-rows.tsv";
     std::map<std::string, std::string> table; // file -> "rows\tdigest"

@@ -57,7 +57,9 @@ bool isReadableFile(const std::string& path) {
     return !in.bad() && !in.fail();
 }
 
-std::string toUtf8(std::string_view ansi) { return ansiToUtf8(ansi); }
+std::string toUtf8(std::string_view ansi) {
+    return ansiToUtf8(ansi);
+}
 
 } // namespace
 
@@ -65,7 +67,8 @@ int runScanCommand(const std::vector<std::string>& args, std::ostream& out, std:
     return runScanCommand(args, out, err, systemStormApi());
 }
 
-int runScanCommand(const std::vector<std::string>& args, std::ostream& out, std::ostream& err, StormApi& api) {
+int runScanCommand(const std::vector<std::string>& args, std::ostream& out, std::ostream& err,
+                   StormApi& api) {
     InputKind kind = InputKind::map;
     bool kindGiven = false;
     bool utf8 = false;
@@ -102,7 +105,8 @@ int runScanCommand(const std::vector<std::string>& args, std::ostream& out, std:
     MapArchiveReader reader(api);
     int status = 0;
     for (const std::string& input : inputs) {
-        PrintingSink sink(out, inputs.size() > 1 ? input + '\t' : std::string(), utf8 ? &toUtf8 : nullptr);
+        PrintingSink sink(out, inputs.size() > 1 ? input + '\t' : std::string(),
+                          utf8 ? &toUtf8 : nullptr);
         if (kind == InputKind::map) {
             if (!isReadableFile(input)) {
                 err << "quorvell-scan: cannot read '" << input << "'\n";

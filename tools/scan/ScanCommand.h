@@ -16,6 +16,7 @@ namespace quorvell::tools {
 // holds no script: the scan itself reports nothing), 1 an input file could not be read,
 // 2 usage error. Maps are read through `api`, by default the build's own binding.
 int runScanCommand(const std::vector<std::string>& args, std::ostream& out, std::ostream& err);
-int runScanCommand(const std::vector<std::string>& args, std::ostream& out, std::ostream& err, StormApi& api);
+int runScanCommand(const std::vector<std::string>& args, std::ostream& out, std::ostream& err,
+                   StormApi& api);
 
 } // namespace quorvell::tools

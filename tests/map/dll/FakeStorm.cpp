@@ -13,7 +13,9 @@ constexpr char kContent[] = "hello";
 
 extern "C" {
 
-__declspec(dllexport) const char* FakeStormCallLog() { return callLog.c_str(); }
+__declspec(dllexport) const char* FakeStormCallLog() {
+    return callLog.c_str();
+}
 
 std::int32_t __stdcall FakePrepare() {
     callLog += "prepare;";
@@ -25,7 +27,8 @@ std::uint32_t __stdcall FakeSetLocale(std::uint32_t locale) {
     return 0;
 }
 
-std::int32_t __stdcall FakeOpenArchive(const char* path, std::uint32_t, std::uint32_t, std::uint32_t* archive) {
+std::int32_t __stdcall FakeOpenArchive(const char* path, std::uint32_t, std::uint32_t,
+                                       std::uint32_t* archive) {
     callLog += std::string("openArchive ") + path + ";";
     if (std::strstr(path, "missing") != nullptr) {
         *archive = 0;
@@ -35,7 +38,8 @@ std::int32_t __stdcall FakeOpenArchive(const char* path, std::uint32_t, std::uin
     return 1;
 }
 
-std::int32_t __stdcall FakeOpenFile(std::uint32_t archive, const char* name, std::uint32_t, std::uint32_t* file) {
+std::int32_t __stdcall FakeOpenFile(std::uint32_t archive, const char* name, std::uint32_t,
+                                    std::uint32_t* file) {
     callLog += std::string("openFile ") + name + ";";
     if (archive != 0x11 || std::strcmp(name, "war3map.j") != 0) {
         *file = 0;
@@ -53,8 +57,8 @@ std::uint32_t __stdcall FakeGetFileSize(std::uint32_t file, std::uint32_t* sizeH
     return file == 0x22 ? sizeof kContent - 1 : 0xFFFFFFFFu;
 }
 
-std::int32_t __stdcall FakeReadFile(std::uint32_t file, void* dest, std::uint32_t count, std::uint32_t* bytesRead,
-                                    void*) {
+std::int32_t __stdcall FakeReadFile(std::uint32_t file, void* dest, std::uint32_t count,
+                                    std::uint32_t* bytesRead, void*) {
     callLog += "read " + std::to_string(count) + ";";
     std::uint32_t n = 0;
     if (file == 0x22 && dest != nullptr) {
