@@ -3,6 +3,7 @@
 #  - Shift+Esc, Ctrl+Esc and Alt+Esc leave the window open, Esc alone closes it, also
 #    while the result list has the focus, and closing ends the process with status 0;
 #  - Alt+F4 closes it too;
+#  - without a display the window cannot be created and the program ends with -1;
 #  - screenshots of the window, empty and with rows, under ANSI code pages 936 and 1252
 #    (kept in ARTIFACTS-DIR);
 #  - the window tests pass under both code pages.
@@ -98,6 +99,16 @@ if start "$program"; then
   else
     fail "Alt+F4 did not end the program"
   fi
+fi
+
+# --- Without a display no window can be created: the fatal error path ends the program
+# with status -1 (the box itself cannot show either, so nothing waits for a click).
+env -u DISPLAY timeout 30 wine "$program" >"$work/wine.log" 2>&1
+rc=$?
+if [ "$rc" -eq 255 ]; then
+  echo "no display: the program ended with status -1"
+else
+  fail "no display: exit status $rc, expected -1 (255)"
 fi
 
 # --- Screenshots under both code pages.
