@@ -87,7 +87,8 @@ public:
         }
     }
     GlobalMemoryLock(GlobalMemoryLock&& other) noexcept
-        : memory_(std::exchange(other.memory_, nullptr)), data_(std::exchange(other.data_, nullptr)) {}
+        : memory_(std::exchange(other.memory_, nullptr)),
+          data_(std::exchange(other.data_, nullptr)) {}
     GlobalMemoryLock& operator=(GlobalMemoryLock&&) = delete;
     GlobalMemoryLock(const GlobalMemoryLock&) = delete;
     GlobalMemoryLock& operator=(const GlobalMemoryLock&) = delete;
@@ -109,7 +110,8 @@ public:
             CloseClipboard();
         }
     }
-    ClipboardSession(ClipboardSession&& other) noexcept : open_(std::exchange(other.open_, false)) {}
+    ClipboardSession(ClipboardSession&& other) noexcept
+        : open_(std::exchange(other.open_, false)) {}
     ClipboardSession& operator=(ClipboardSession&&) = delete;
     ClipboardSession(const ClipboardSession&) = delete;
     ClipboardSession& operator=(const ClipboardSession&) = delete;

@@ -4,6 +4,7 @@ three dots, for chat commands. Twelve images: 16, 24, 32 and 48 pixels at 8 and 
 bits per pixel, and 64, 72, 96 and 128 pixels at 32 bits per pixel.
 
 Usage: make_icon.py OUTPUT.ico
+       make_icon.py --check COMMITTED.ico   (exit status 1 when it differs from a fresh one)
 """
 import struct
 import sys
@@ -151,7 +152,35 @@ def build_icon():
     return header + directory + data
 
 
+def describe(icon):
+    """(size, bits per pixel) of every image in the icon's directory."""
+    _, kind, count = struct.unpack_from("<HHH", icon, 0)
+    if kind != 1:
+        return []
+    entries = []
+    for i in range(count):
+        width, _, _, _, _, bits, _, _ = struct.unpack_from("<BBBBHHII", icon, 6 + 16 * i)
+        entries.append((width or 256, bits))
+    return entries
+
+
+def check(path):
+    with open(path, "rb") as f:
+        committed = f.read()
+    expected = [(s, 8) for s in SIZES_8BIT] + [(s, 32) for s in SIZES_32BIT]
+    if describe(committed) != expected:
+        print(f"{path}: images {describe(committed)}, expected {expected}")
+        return 1
+    if committed != build_icon():
+        print(f"{path}: differs from what make_icon.py writes now; run it again")
+        return 1
+    print(f"{path}: twelve images, as make_icon.py writes them")
+    return 0
+
+
 def main(argv):
+    if len(argv) == 3 and argv[1] == "--check":
+        return check(argv[2])
     if len(argv) != 2:
         sys.stderr.write(__doc__)
         return 2
