@@ -164,16 +164,39 @@ void MainWindow::onGetMinMaxInfo(MINMAXINFO& limits) {
     limits.ptMaxTrackSize.y = std::max<LONG>(limits.ptMaxTrackSize.y, kMainWindowHeight);
 }
 
+// The events table. The creation event runs onWindowCreated at the end of create();
+// the drop target's filesDropped will run onFilesDropped. Every other event of the
+// window and its controls has no handler.
 LRESULT MainWindow::onNotify(const NMHDR& header) {
-    if (header.hwndFrom == list_.handle() && header.code == static_cast<UINT>(NM_RCLICK)) {
-        onListRightClick();
+    struct NotifyBinding {
+        int controlId;
+        UINT code;
+        void (MainWindow::*handler)();
+    };
+    static constexpr NotifyBinding bindings[] = {
+        {kResultListId, static_cast<UINT>(NM_RCLICK), &MainWindow::onListRightClick},
+    };
+    for (const NotifyBinding& binding : bindings) {
+        if (header.idFrom == static_cast<UINT_PTR>(binding.controlId) &&
+            header.code == binding.code) {
+            (this->*binding.handler)();
+        }
     }
     return 0;
 }
 
 void MainWindow::onCommand(UINT commandId) {
-    if (commandId == copyItem.commandId) {
-        onCopyChosen();
+    struct CommandBinding {
+        UINT commandId;
+        void (MainWindow::*handler)();
+    };
+    static constexpr CommandBinding bindings[] = {
+        {copyItem.commandId, &MainWindow::onCopyChosen},
+    };
+    for (const CommandBinding& binding : bindings) {
+        if (commandId == binding.commandId) {
+            (this->*binding.handler)();
+        }
     }
 }
 

@@ -122,6 +122,24 @@ TEST_F(ResultListTest, CellTextComesBackWholeAtEveryLength) {
     }
 }
 
+TEST_F(ResultListTest, CellTextComesBackWholeWhenACharacterStraddlesTheBuffersEnd) {
+    // Under a double-byte code page (936) these put a two-byte character across the
+    // 511th and 512th bytes and across later buffer ends; under a single-byte one they
+    // are plain long texts.
+    for (const std::size_t lead : {0u, 1u, 2u, 3u}) {
+        std::wstring wide(lead, L'a');
+        for (int i = 0; i < 700; ++i) {
+            wide += L'开';
+        }
+        const Text command = ansi(wide.c_str());
+        list().clearRows();
+        list().appendRow({"p", command, "true"});
+        const Text got = list().cellText(0, 1);
+        EXPECT_EQ(got.length(), command.length()) << "lead " << lead;
+        EXPECT_EQ(got, command) << "lead " << lead;
+    }
+}
+
 TEST_F(ResultListTest, CellTextGivesTheEmptyTextWhereThereIsNone) {
     list().appendRow({"p", "-go", "true"});
     const std::pair<std::int32_t, std::int32_t> cells[] = {{-1, 1}, {-1, 0}, {1, 1},
