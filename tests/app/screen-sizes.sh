@@ -12,7 +12,8 @@ if [ -z "${WINEPREFIX:-}" ] || [ ! -f "$WINEPREFIX/system.reg" ]; then
   exit 77
 fi
 
-work=$(mktemp -d)
+# Beside the prefix: hard links need the same file system.
+work=$(mktemp -d "$(dirname "$WINEPREFIX")/screen-sizes.XXXXXX")
 prefix="$work/prefix"
 # Linked, not copied: the files stay as they are; the registry files, which the server
 # rewrites, are real copies.
