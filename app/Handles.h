@@ -11,9 +11,8 @@
 namespace quorvell {
 
 // Owns one handle; Traits name the handle type, its empty value and its release call.
-template <typename Traits>
-class UniqueHandle {
-public:
+template <typename Traits> class UniqueHandle {
+  public:
     using Handle = typename Traits::Handle;
 
     UniqueHandle() = default;
@@ -43,7 +42,7 @@ public:
         }
     }
 
-private:
+  private:
     Handle handle_ = Traits::empty();
 };
 
@@ -78,7 +77,7 @@ using UniqueGlobalMemory = UniqueHandle<GlobalMemoryTraits>;
 
 // Holds a global memory block locked for as long as it lives.
 class GlobalMemoryLock {
-public:
+  public:
     explicit GlobalMemoryLock(HGLOBAL memory)
         : memory_(memory), data_(memory ? GlobalLock(memory) : nullptr) {}
     ~GlobalMemoryLock() {
@@ -96,14 +95,14 @@ public:
     // The block's bytes, or null when it could not be locked.
     void* data() const { return data_; }
 
-private:
+  private:
     HGLOBAL memory_;
     void* data_;
 };
 
 // The clipboard held open for as long as this lives (when opening succeeded).
 class ClipboardSession {
-public:
+  public:
     explicit ClipboardSession(HWND owner) : open_(OpenClipboard(owner) != FALSE) {}
     ~ClipboardSession() {
         if (open_) {
@@ -118,13 +117,13 @@ public:
 
     bool isOpen() const { return open_; }
 
-private:
+  private:
     bool open_;
 };
 
 // OLE initialised on this thread for as long as this lives.
 class OleSession {
-public:
+  public:
     OleSession() : result_(OleInitialize(nullptr)) {}
     ~OleSession() {
         if (SUCCEEDED(result_)) {
@@ -136,14 +135,13 @@ public:
 
     HRESULT result() const { return result_; }
 
-private:
+  private:
     HRESULT result_;
 };
 
 // Holds one reference to a COM object.
-template <typename Interface>
-class ComPtr {
-public:
+template <typename Interface> class ComPtr {
+  public:
     ComPtr() = default;
     // Takes over a reference the caller already holds.
     static ComPtr adopt(Interface* object) {
@@ -180,7 +178,7 @@ public:
         }
     }
 
-private:
+  private:
     Interface* object_ = nullptr;
 };
 

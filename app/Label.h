@@ -7,7 +7,7 @@
 namespace quorvell {
 
 class Label {
-public:
+  public:
     // Registers the label's window class once per process; false when that fails.
     static bool registerClass(HINSTANCE instance);
     static constexpr const wchar_t* kClassName = L"QuorvellLabel";
@@ -16,7 +16,7 @@ public:
     static HWND create(HWND parent, HINSTANCE instance, int controlId, const wchar_t* text,
                        RECT place);
 
-private:
+  private:
     static LRESULT CALLBACK windowProc(HWND window, UINT message, WPARAM wParam,
                                        LPARAM lParam) noexcept;
     static void onPaint(HWND window);

@@ -11,7 +11,9 @@
 
 namespace quorvell {
 
-MainWindow::~MainWindow() { window_.reset(); }
+MainWindow::~MainWindow() {
+    window_.reset();
+}
 
 bool MainWindow::registerClass() const {
     WNDCLASSEXW existing{};
@@ -79,8 +81,7 @@ void MainWindow::setIconsAndFont() {
     smallIcon_.reset(static_cast<HICON>(
         LoadImageW(instance_, L"DEFAULT_ICON", IMAGE_ICON, 16, 16, LR_DEFAULTCOLOR)));
     SendMessageW(window_.get(), WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(bigIcon_.get()));
-    SendMessageW(window_.get(), WM_SETICON, ICON_SMALL,
-                 reinterpret_cast<LPARAM>(smallIcon_.get()));
+    SendMessageW(window_.get(), WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(smallIcon_.get()));
     SendMessageW(window_.get(), WM_SETFONT,
                  reinterpret_cast<WPARAM>(GetStockObject(DEFAULT_GUI_FONT)), FALSE);
 }
@@ -220,6 +221,8 @@ void MainWindow::onListRightClick() {}
 void MainWindow::onCopyChosen() {}
 
 // Routed, not yet built: scans the dropped map into the result list.
-void MainWindow::onFilesDropped(const Text& path) { static_cast<void>(path); }
+void MainWindow::onFilesDropped(const Text& path) {
+    static_cast<void>(path);
+}
 
 } // namespace quorvell

@@ -12,14 +12,14 @@
 namespace quorvell {
 
 class MainWindow {
-public:
+  public:
     static constexpr const wchar_t* kClassName = L"QuorvellMainWindow";
     static constexpr const wchar_t* kCaption = L"Quorvell";
     static constexpr const wchar_t* kLabelText = L"将地图拖入窗口开始扫描";
     static constexpr int kResultListId = 1001;
     static constexpr int kLabelId = 1002;
-    static constexpr DWORD kStyle = WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX |
-                                    WS_CLIPCHILDREN;
+    static constexpr DWORD kStyle =
+        WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX | WS_CLIPCHILDREN;
 
     MainWindow() = default;
     ~MainWindow();
@@ -38,7 +38,7 @@ public:
     ResultList& resultList() { return list_; }
     HWND labelHandle() const { return label_; }
 
-private:
+  private:
     static LRESULT CALLBACK windowProc(HWND window, UINT message, WPARAM wParam,
                                        LPARAM lParam) noexcept;
     LRESULT handleMessage(HWND window, UINT message, WPARAM wParam, LPARAM lParam);

@@ -3,7 +3,9 @@
 namespace quorvell {
 
 namespace {
-bool isHeld(int virtualKey) { return (GetKeyState(virtualKey) & 0x8000) != 0; }
+bool isHeld(int virtualKey) {
+    return (GetKeyState(virtualKey) & 0x8000) != 0;
+}
 } // namespace
 
 bool isCloseKey(const MSG& message) {

@@ -24,13 +24,15 @@ constexpr COLORREF kBlack = RGB(0, 0, 0);
 constexpr COLORREF kWhite = RGB(255, 255, 255);
 
 // The list control copies the text it is given; the pointer is only read.
-char* messageText(const Text& text) { return const_cast<char*>(text.c_str()); }
+char* messageText(const Text& text) {
+    return const_cast<char*>(text.c_str());
+}
 
 } // namespace
 
 bool ResultList::create(HWND parent, HINSTANCE instance, int controlId) {
-    constexpr DWORD style = WS_CHILD | WS_CLIPSIBLINGS | WS_CLIPCHILDREN | WS_TABSTOP |
-                            LVS_REPORT | LVS_SINGLESEL;
+    constexpr DWORD style =
+        WS_CHILD | WS_CLIPSIBLINGS | WS_CLIPCHILDREN | WS_TABSTOP | LVS_REPORT | LVS_SINGLESEL;
     list_ = CreateWindowExW(WS_EX_CLIENTEDGE, WC_LISTVIEWW, L"", style, 6, 26, 338, 292, parent,
                             reinterpret_cast<HMENU>(static_cast<INT_PTR>(controlId)), instance,
                             nullptr);
@@ -60,7 +62,9 @@ bool ResultList::create(HWND parent, HINSTANCE instance, int controlId) {
     return true;
 }
 
-void ResultList::clearRows() { SendMessageW(list_, LVM_DELETEALLITEMS, 0, 0); }
+void ResultList::clearRows() {
+    SendMessageW(list_, LVM_DELETEALLITEMS, 0, 0);
+}
 
 void ResultList::appendRow(const ResultRow& row) {
     const LRESULT count = SendMessageW(list_, LVM_GETITEMCOUNT, 0, 0);

@@ -13,7 +13,7 @@
 namespace quorvell {
 
 class ResultList final : public ResultSink {
-public:
+  public:
     ResultList() = default;
     ResultList(const ResultList&) = delete;
     ResultList& operator=(const ResultList&) = delete;
@@ -33,7 +33,7 @@ public:
     // The whole text of one cell; the empty text when the list gives none.
     Text cellText(std::int32_t row, std::int32_t column) const;
 
-private:
+  private:
     HWND list_ = nullptr; // a child window: destroyed with its parent
 };
 

@@ -80,7 +80,7 @@ TEST(GlobalMemoryTest, LockGivesTheBytesAndUnlocksAtTheEnd) {
 #pragma GCC diagnostic push
 #pragma GCC diagnostic ignored "-Wnon-virtual-dtor"
 class CountedObject final : public IUnknown {
-public:
+  public:
     HRESULT STDMETHODCALLTYPE QueryInterface(REFIID, void** out) override {
         *out = nullptr;
         return E_NOINTERFACE;

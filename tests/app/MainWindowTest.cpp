@@ -1,7 +1,7 @@
 // The main window as the program builds it: settings, controls, columns, icons, font.
+#include "WindowTestSupport.h"
 #include "app/Menus.h"
 #include "app/Placement.h"
-#include "WindowTestSupport.h"
 
 #include <commctrl.h>
 #include <gtest/gtest.h>
@@ -19,7 +19,7 @@ using apptest::pumpWaitingMessages;
 using apptest::windowText;
 
 class MainWindowTest : public ::testing::Test {
-protected:
+  protected:
     void SetUp() override {
         ASSERT_TRUE(window_.create(GetModuleHandleW(nullptr)))
             << "the main window could not be created (no display?)";
@@ -40,8 +40,8 @@ TEST_F(MainWindowTest, IsCreatedHiddenWithItsCaptionAndFrame) {
     EXPECT_FALSE(IsWindowVisible(main()));
     EXPECT_EQ(windowText(main()), L"Quorvell");
     const auto style = static_cast<DWORD>(GetWindowLongW(main(), GWL_STYLE));
-    for (const DWORD wanted : {DWORD{WS_CAPTION}, DWORD{WS_SYSMENU}, DWORD{WS_MINIMIZEBOX},
-                               DWORD{WS_CLIPCHILDREN}}) {
+    for (const DWORD wanted :
+         {DWORD{WS_CAPTION}, DWORD{WS_SYSMENU}, DWORD{WS_MINIMIZEBOX}, DWORD{WS_CLIPCHILDREN}}) {
         EXPECT_EQ(style & wanted, wanted) << std::hex << wanted;
     }
     EXPECT_EQ(style & WS_THICKFRAME, 0u) << "no sizing border";
@@ -133,8 +133,8 @@ TEST_F(MainWindowTest, LabelHoldsItsTextWithoutTabStopOrBorder) {
 TEST_F(MainWindowTest, ResultListHasEveryStyleOfItsTable) {
     EXPECT_EQ(className(list()), L"SysListView32");
     const auto style = static_cast<DWORD>(GetWindowLongW(list(), GWL_STYLE));
-    constexpr DWORD wanted = WS_CHILD | WS_CLIPSIBLINGS | WS_CLIPCHILDREN | WS_TABSTOP |
-                             LVS_REPORT | LVS_SINGLESEL;
+    constexpr DWORD wanted =
+        WS_CHILD | WS_CLIPSIBLINGS | WS_CLIPCHILDREN | WS_TABSTOP | LVS_REPORT | LVS_SINGLESEL;
     EXPECT_EQ(style & wanted, wanted) << std::hex << style;
     EXPECT_EQ(style & LVS_TYPEMASK, DWORD{LVS_REPORT});
     for (const DWORD unwanted :
@@ -239,8 +239,8 @@ struct CreationRefusal {
 TEST(MainWindowCreationTest, ReportsFailureWhenAWindowCannotBeMade) {
     for (const wchar_t* refused : {MainWindow::kClassName, L"SysListView32", L"QuorvellLabel"}) {
         CreationRefusal::refusedClass = refused;
-        HHOOK hook = SetWindowsHookExW(WH_CBT, &CreationRefusal::hook, nullptr,
-                                       GetCurrentThreadId());
+        HHOOK hook =
+            SetWindowsHookExW(WH_CBT, &CreationRefusal::hook, nullptr, GetCurrentThreadId());
         ASSERT_NE(hook, nullptr);
         MainWindow window;
         const bool created = window.create(GetModuleHandleW(nullptr));

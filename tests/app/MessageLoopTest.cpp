@@ -51,7 +51,7 @@ TEST(CloseKeyTest, OnlyEscAloneCloses) {
 }
 
 class EscapeTest : public ::testing::Test {
-protected:
+  protected:
     void SetUp() override {
         holdKeys({});
         ASSERT_TRUE(window_.create(GetModuleHandleW(nullptr)))
@@ -102,7 +102,9 @@ TEST_F(EscapeTest, ModifiersAndOtherWindowsKeepItOpen) {
 }
 
 // Ends a loop that the test expected to end by itself, so a fault fails instead of hanging.
-void CALLBACK giveUp(HWND, UINT, UINT_PTR, DWORD) { PostQuitMessage(99); }
+void CALLBACK giveUp(HWND, UINT, UINT_PTR, DWORD) {
+    PostQuitMessage(99);
+}
 
 TEST_F(EscapeTest, TheLoopRunsUntilEscClosesTheWindow) {
     const UINT_PTR guard = SetTimer(nullptr, 0, 5000, &giveUp);

@@ -13,7 +13,7 @@ namespace {
 using apptest::pumpWaitingMessages;
 
 class ResultListTest : public ::testing::Test {
-protected:
+  protected:
     void SetUp() override {
         ASSERT_TRUE(window_.create(GetModuleHandleW(nullptr)))
             << "the main window could not be created (no display?)";
@@ -169,8 +169,8 @@ TEST_F(ResultListTest, ARefusedInsertAddsNothingAndWritesNoCell) {
     list().appendRow({"kept", "-a", "true"});
     HWND handle = list().handle();
     RefusingList::textsSet = 0;
-    RefusingList::original = reinterpret_cast<WNDPROC>(SetWindowLongPtrW(
-        handle, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&RefusingList::proc)));
+    RefusingList::original = reinterpret_cast<WNDPROC>(
+        SetWindowLongPtrW(handle, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&RefusingList::proc)));
     list().appendRow({"lost", "-b", "false"});
     SetWindowLongPtrW(handle, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(RefusingList::original));
     EXPECT_EQ(RefusingList::textsSet, 0);

@@ -3,9 +3,9 @@
 //   app_showcase.exe [--rows] [--report FILE]
 // --report writes the ANSI code page in use and the window's outer rectangle to FILE
 // once the window is shown; the exit status is the message loop's.
+#include "app/Handles.h"
 #include "app/MainWindow.h"
 #include "app/MessageLoop.h"
-#include "app/Handles.h"
 
 #include <windows.h>
 
