@@ -7,7 +7,7 @@ packages=(
   cmake ninja-build g++ clang libclang-rt-14-dev
   googletest libbenchmark-dev zlib1g-dev libstorm-dev
   g++-mingw-w64-i686-posix mingw-w64-i686-dev libz-mingw-w64-dev binutils-mingw-w64-i686
-  wine wine32:i386 xvfb xdotool x11-utils xclip imagemagick fonts-wqy-microhei
+  wine wine32:i386 xvfb xdotool x11-utils xclip imagemagick fonts-wqy-microhei fonts-wine
   python3 python3-gi gir1.2-gtk-3.0 zip locales
 )
 

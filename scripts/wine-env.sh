@@ -42,6 +42,13 @@ REG
   wineserver -w || true
 fi
 
+# Caption buttons need Marlett; only that one font is taken from Wine's own fonts (its
+# Tahoma would override the replacement above).
+if [ -f /usr/share/wine/fonts/marlett.ttf ] && [ ! -e "$WINEPREFIX/drive_c/windows/Fonts/marlett.ttf" ]; then
+  mkdir -p "$WINEPREFIX/drive_c/windows/Fonts"
+  cp /usr/share/wine/fonts/marlett.ttf "$WINEPREFIX/drive_c/windows/Fonts/"
+fi
+
 # A display of our own.
 if [ -z "${QUORVELL_KEEP_DISPLAY:-}" ]; then
   for n in $(seq 91 130); do
