@@ -36,7 +36,8 @@ struct Source {
 
 // Decodes one sector (or a single unit) of `raw` into exactly `out.size()` bytes.
 bool decodeUnit(const Source& src, const std::uint8_t* raw, std::uint32_t rawSize,
-                std::uint32_t key, std::vector<std::uint8_t>& scratch, std::span<std::uint8_t> out) {
+                std::uint32_t key, std::vector<std::uint8_t>& scratch,
+                std::span<std::uint8_t> out) {
     const std::size_t expected = out.size();
     if (src.encrypted) {
         // A stored sector needs only its first `expected` bytes, rounded up to whole
@@ -90,8 +91,8 @@ bool readPlain(const Source& src, std::vector<std::uint8_t>& out) {
 
 bool readSectored(const Source& src, std::vector<std::uint8_t>& out) {
     const std::uint32_t size = src.block.fileSize;
-    const std::uint64_t sectors = (static_cast<std::uint64_t>(size) + src.sectorSize - 1) /
-                                  src.sectorSize;
+    const std::uint64_t sectors =
+        (static_cast<std::uint64_t>(size) + src.sectorSize - 1) / src.sectorSize;
     // The table's n + 1 entries must be present; a checksum entry after them is ignored.
     const std::uint64_t tableBytes = (sectors + 1) * 4;
     const std::uint8_t* tableData = nullptr;

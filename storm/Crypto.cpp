@@ -85,8 +85,8 @@ std::uint32_t fileKey(std::string_view name, KeyName rule, bool fixKey, std::uin
                       std::uint32_t fileSize) {
     std::string_view plain = name;
     if (rule != KeyName::wholeName) {
-        const auto cut = rule == KeyName::afterBackslash ? name.rfind('\\')
-                                                         : name.find_last_of("\\/");
+        const auto cut =
+            rule == KeyName::afterBackslash ? name.rfind('\\') : name.find_last_of("\\/");
         if (cut != std::string_view::npos) {
             plain = name.substr(cut + 1);
         }

@@ -34,8 +34,8 @@ FileTables::FileTables(std::span<const std::uint8_t> file, const ArchiveHeader& 
     hashes_.resize(hashBytes.size() / entrySize);
     for (std::size_t i = 0; i < hashes_.size(); ++i) {
         const std::uint8_t* e = hashBytes.data() + i * entrySize;
-        hashes_[i] = HashEntry{loadLe32(e), loadLe32(e + 4), loadLe16(e + 8), e[10],
-                               loadLe32(e + 12)};
+        hashes_[i] =
+            HashEntry{loadLe32(e), loadLe32(e + 4), loadLe16(e + 8), e[10], loadLe32(e + 12)};
     }
     const auto blockBytes =
         readTable(file, header.blockTablePosition(), header.blockCount, blockTableKey);

@@ -31,8 +31,7 @@ STORM_EXPORT std::uint32_t __stdcall StormSetLocale(std::uint32_t locale) {
 
 // #266
 STORM_EXPORT std::int32_t __stdcall StormOpenArchive(const char* path, std::uint32_t priority,
-                                                     std::uint32_t flags,
-                                                     std::uint32_t* archive) {
+                                                     std::uint32_t flags, std::uint32_t* archive) {
     return guarded<std::int32_t>(
         0, [=] { return storm::stormOpenArchive(path, priority, flags, archive); });
 }
@@ -45,8 +44,7 @@ STORM_EXPORT std::int32_t __stdcall StormOpenFile(std::uint32_t archive, const c
 }
 
 // #265
-STORM_EXPORT std::uint32_t __stdcall StormGetFileSize(std::uint32_t file,
-                                                      std::uint32_t* sizeHigh) {
+STORM_EXPORT std::uint32_t __stdcall StormGetFileSize(std::uint32_t file, std::uint32_t* sizeHigh) {
     return guarded<std::uint32_t>(0xFFFFFFFFu,
                                   [=] { return storm::stormGetFileSize(file, sizeHigh); });
 }

@@ -176,7 +176,8 @@ std::int32_t stormCloseArchive(Handle archive) {
     if (r.archives.erase(archive) != 1) {
         return 0;
     }
-    std::erase_if(r.files, [archive](const auto& entry) { return entry.second.archive == archive; });
+    std::erase_if(r.files,
+                  [archive](const auto& entry) { return entry.second.archive == archive; });
     return 1;
 }
 

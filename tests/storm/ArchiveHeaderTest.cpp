@@ -164,11 +164,11 @@ TEST(FindArchiveHeader, HostileLayouts) {
 TEST(FindArchiveHeader, KeepsOnlyWhatTheGameUses) {
     std::vector<std::uint8_t> f(1024, 0);
     auto h = header(32, 48);
-    put32(h, 0x08, 0x12345678);  // archive size: garbage
-    h[0x0C] = 3;                 // format version: ignored
-    h[0x0E] = 4;                 // sector shift
-    h[0x0F] = 0x7F;              // high byte of the shift: ignored
-    put32(h, 0x18, 0xF0000010);  // counts lose their top four bits
+    put32(h, 0x08, 0x12345678); // archive size: garbage
+    h[0x0C] = 3;                // format version: ignored
+    h[0x0E] = 4;                // sector shift
+    h[0x0F] = 0x7F;             // high byte of the shift: ignored
+    put32(h, 0x18, 0xF0000010); // counts lose their top four bits
     put32(h, 0x1C, 0x40000003);
     place(f, 512, h);
     const auto found = storm::findArchiveHeader(f);

@@ -55,34 +55,57 @@ void fillFreeSlots(CraftedArchive& a) {
 }
 
 const ReadCase readCases[] = {
-    {"plain file", [] { return CraftedArchive({{"war3map.j", script}}).bytes; }, "war3map.j",
-     script},
+    {"plain file",
+     [] {
+         return CraftedArchive({{"war3map.j", script}}).bytes;
+     },
+     "war3map.j", script},
     {"name is case-insensitive",
-     [] { return CraftedArchive({{"war3map.j", script}}).bytes; }, "WAR3MAP.J", script},
-    {"missing name", [] { return CraftedArchive({{"war3map.j", script}}).bytes; }, "war3map.w",
-     std::nullopt},
+     [] {
+         return CraftedArchive({{"war3map.j", script}}).bytes;
+     },
+     "WAR3MAP.J", script},
+    {"missing name",
+     [] {
+         return CraftedArchive({{"war3map.j", script}}).bytes;
+     },
+     "war3map.w", std::nullopt},
     {"backslash is kept, slash is another name",
-     [] { return CraftedArchive({{"scripts\\war3map.j", script}}).bytes; },
+     [] {
+         return CraftedArchive({{"scripts\\war3map.j", script}}).bytes;
+     },
      "scripts/war3map.j", std::nullopt},
     {"file in a folder",
-     [] { return CraftedArchive({{"scripts\\war3map.j", script}}).bytes; },
+     [] {
+         return CraftedArchive({{"scripts\\war3map.j", script}}).bytes;
+     },
      "Scripts\\war3map.j", script},
-    {"empty file", [] { return CraftedArchive({CraftedFile{"war3map.j", Bytes{}}}).bytes; }, "war3map.j", Bytes{}},
+    {"empty file",
+     [] {
+         return CraftedArchive({CraftedFile{"war3map.j", Bytes{}}}).bytes;
+     },
+     "war3map.j", Bytes{}},
     {"no map header, archive at 0",
-     [] { return CraftedArchive({{"war3map.j", script}}, 16, 0).bytes; }, "war3map.j", script},
+     [] {
+         return CraftedArchive({{"war3map.j", script}}, 16, 0).bytes;
+     },
+     "war3map.j", script},
     {"plain file over several sectors, encrypted with fix-key",
      [] {
-         return CraftedArchive({{"war3map.j", bigScript, exists | flags::encrypted | flags::fixKey}})
+         return CraftedArchive(
+                    {{"war3map.j", bigScript, exists | flags::encrypted | flags::fixKey}})
              .bytes;
      },
      "war3map.j", bigScript},
     {"sectored file with stored sectors",
-     [] { return CraftedArchive({{"war3map.j", bigScript, exists | flags::compress}}).bytes; },
+     [] {
+         return CraftedArchive({{"war3map.j", bigScript, exists | flags::compress}}).bytes;
+     },
      "war3map.j", bigScript},
     {"sectored, encrypted file in a folder (key of the plain name)",
      [] {
-         return CraftedArchive(
-                    {{"Scripts\\war3map.j", bigScript, exists | flags::compress | flags::encrypted}})
+         return CraftedArchive({{"Scripts\\war3map.j", bigScript,
+                                 exists | flags::compress | flags::encrypted}})
              .bytes;
      },
      "Scripts\\war3map.j", bigScript},
@@ -94,7 +117,9 @@ const ReadCase readCases[] = {
      },
      "war3map.j", bigScript},
     {"imploded file with stored sectors",
-     [] { return CraftedArchive({{"war3map.j", bigScript, exists | flags::implode}}).bytes; },
+     [] {
+         return CraftedArchive({{"war3map.j", bigScript, exists | flags::implode}}).bytes;
+     },
      "war3map.j", bigScript},
     {"unknown flag bits, single-unit and patch bits are ignored",
      [] {
@@ -105,8 +130,10 @@ const ReadCase readCases[] = {
      },
      "war3map.j", bigScript},
     {"EXISTS clear: not a file",
-     [] { return CraftedArchive({{"war3map.j", script, 0}}).bytes; }, "war3map.j",
-     std::nullopt},
+     [] {
+         return CraftedArchive({{"war3map.j", script, 0}}).bytes;
+     },
+     "war3map.j", std::nullopt},
     {"sector size 512 (shift 0)",
      [] {
          return CraftedArchive({{"war3map.j", bigScript, exists | flags::compress}}, 16, 512, 0)
@@ -203,7 +230,9 @@ const ReadCase readCases[] = {
      },
      "war3map.j", bytesOf("neutral"), 1033},
     {"a file only in another locale is still found",
-     [] { return CraftedArchive({{"war3map.j", bytesOf("korean"), exists, 0x412}}).bytes; },
+     [] {
+         return CraftedArchive({{"war3map.j", bytesOf("korean"), exists, 0x412}}).bytes;
+     },
      "war3map.j", bytesOf("korean"), 1033},
     {"two names share one block",
      [] {
@@ -466,8 +495,8 @@ TEST(ArchiveRead, EncryptedNameWithSlashUsesTheSlashRuleWhenTheTableSaysSo) {
 }
 
 TEST(ArchiveRead, TruncationsOfACraftedArchiveNeverBreak) {
-    const CraftedArchive a({{"war3map.j", bigScript, exists | flags::compress | flags::encrypted},
-                            {"b", script}});
+    const CraftedArchive a(
+        {{"war3map.j", bigScript, exists | flags::compress | flags::encrypted}, {"b", script}});
     for (std::size_t size = 0; size <= a.bytes.size(); size += 7) {
         const Bytes cut(a.bytes.begin(), a.bytes.begin() + static_cast<std::ptrdiff_t>(size));
         const auto got = readFrom(cut, "war3map.j");

@@ -138,7 +138,8 @@ void CraftedArchive::rewriteTables() {
         put32(hashBytes, i * 16, e.nameA);
         put32(hashBytes, i * 16 + 4, e.nameB);
         put32(hashBytes, i * 16 + 8,
-              static_cast<std::uint32_t>(e.locale) | (static_cast<std::uint32_t>(e.platform) << 16) |
+              static_cast<std::uint32_t>(e.locale) |
+                  (static_cast<std::uint32_t>(e.platform) << 16) |
                   (e.platform == 0xFF ? 0xFF000000u : 0u));
         put32(hashBytes, i * 16 + 12, e.block);
     }

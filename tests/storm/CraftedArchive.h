@@ -48,8 +48,7 @@ class CraftedArchive {
     // Stores `content` as a sectored file (stored sectors) at the end of the file.
     // Returns the block entry for it; `flags` must include compress or implode.
     storm::BlockEntry appendSectored(const std::string& name,
-                                     const std::vector<std::uint8_t>& content,
-                                     std::uint32_t flags);
+                                     const std::vector<std::uint8_t>& content, std::uint32_t flags);
 };
 
 void put32(std::vector<std::uint8_t>& bytes, std::size_t at, std::uint32_t value);

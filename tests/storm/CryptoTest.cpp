@@ -103,13 +103,11 @@ TEST(FileKey, UsesThePlainNameAndTheFixKeyAdjustment) {
     EXPECT_EQ(storm::fileKey("Scripts\\war3map.j", KeyName::afterBackslash, true, 0x1000, 0x55),
               (plain + 0x1000) ^ 0x55u);
     // The position wraps in 32 bits.
-    EXPECT_EQ(storm::fileKey("war3map.j", KeyName::afterBackslash, true, 0xFFFFFFFF, 0),
-              plain - 1);
+    EXPECT_EQ(storm::fileKey("war3map.j", KeyName::afterBackslash, true, 0xFFFFFFFF, 0), plain - 1);
     // '/' only counts with the slash rule; the whole-name rule keeps the folder.
     EXPECT_NE(storm::fileKey("dir/war3map.j", KeyName::afterBackslash, false, 0, 0), plain);
     EXPECT_EQ(storm::fileKey("dir/war3map.j", KeyName::afterAnySlash, false, 0, 0), plain);
-    EXPECT_EQ(storm::fileKey("Scripts\\war3map.j", KeyName::wholeName, false, 0, 0),
-              0xE6AAF949u);
+    EXPECT_EQ(storm::fileKey("Scripts\\war3map.j", KeyName::wholeName, false, 0, 0), 0xE6AAF949u);
 }
 
 } // namespace

@@ -131,7 +131,8 @@ TEST_F(RealMapsTest, ScriptsTheIndependentReaderCouldNotRead) {
             EXPECT_EQ(readScript(*archive).has_value(), c.scriptFound);
         }
     }
-    const auto archive = storm::Archive::fromBytes(readWhole(mapPath(*dir_, "15_JMPQ3_buildtest.w3x")));
+    const auto archive =
+        storm::Archive::fromBytes(readWhole(mapPath(*dir_, "15_JMPQ3_buildtest.w3x")));
     ASSERT_TRUE(archive.has_value());
     const auto script = readScript(*archive);
     ASSERT_TRUE(script.has_value());
@@ -146,9 +147,8 @@ TEST_F(RealMapsTest, ScriptsTheIndependentReaderCouldNotRead) {
 // bits flipped in the header, the tables and the script's data. Whatever comes out,
 // nothing may crash, hang or read out of bounds (the native build runs under ASan).
 TEST_F(RealMapsTest, TruncationsAndBitFlipsNeverBreak) {
-    const char* maps[] = {"10_ExampleMap203.w3x", "14_JMPQ3_spazzledMap.w3x",
-                          "20_JMPQ3_ydwe.w3x", "48_YDWE_触发器动态注册.w3x",
-                          "15_JMPQ3_buildtest.w3x"};
+    const char* maps[] = {"10_ExampleMap203.w3x", "14_JMPQ3_spazzledMap.w3x", "20_JMPQ3_ydwe.w3x",
+                          "48_YDWE_触发器动态注册.w3x", "15_JMPQ3_buildtest.w3x"};
     for (const char* name : maps) {
         SCOPED_TRACE(name);
         const Bytes original = readWhole(mapPath(*dir_, name));
@@ -158,8 +158,8 @@ TEST_F(RealMapsTest, TruncationsAndBitFlipsNeverBreak) {
         const auto header = intact->header();
         for (int cut = 1; cut <= 24; ++cut) {
             const std::size_t size = original.size() * static_cast<std::size_t>(cut) / 25;
-            const auto archive = storm::Archive::fromBytes(Bytes(
-                original.begin(), original.begin() + static_cast<std::ptrdiff_t>(size)));
+            const auto archive = storm::Archive::fromBytes(
+                Bytes(original.begin(), original.begin() + static_cast<std::ptrdiff_t>(size)));
             if (archive) {
                 (void)readScript(*archive);
             }

@@ -116,7 +116,8 @@ TEST_F(StormDllTest, ReadsRealMapsAsTheProgramDoes) {
     }
     // A plain zlib map, a map with a decoy header and forged fields, an encrypted script.
     const MapCase cases[] = {
-        {"10_ExampleMap203.w3x", "d0a5d6315475fca2c716fee572182d55f04dd0df9c728c6e89f9cc1a97f43614"},
+        {"10_ExampleMap203.w3x",
+         "d0a5d6315475fca2c716fee572182d55f04dd0df9c728c6e89f9cc1a97f43614"},
         {"14_JMPQ3_spazzledMap.w3x",
          "1e26cb1b911e2a3b3c633264f1c232dee85d03838896f745a3e73b7c9ed236f5"},
         {"24_DWC_dwc65opt.w3x", "d20d824d5854466159915b47923827d23ab366134541da6c3fa59ac5aad4457f"},

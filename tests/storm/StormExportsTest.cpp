@@ -27,10 +27,9 @@ class StormExportsTest : public ::testing::Test {
         path_ = (std::filesystem::temp_directory_path() /
                  ("quorvell-exports-" + std::to_string(std::rand()) + ".w3x"))
                     .string();
-        const CraftedArchive a({CraftedFile{"war3map.j", script},
-                                CraftedFile{"empty.txt", Bytes{}},
-                                CraftedFile{"war3map.j", bytesOf("english"),
-                                            storm::blockFlags::exists, 1033}});
+        const CraftedArchive a(
+            {CraftedFile{"war3map.j", script}, CraftedFile{"empty.txt", Bytes{}},
+             CraftedFile{"war3map.j", bytesOf("english"), storm::blockFlags::exists, 1033}});
         std::ofstream out(path_, std::ios::binary);
         out.write(reinterpret_cast<const char*>(a.bytes.data()),
                   static_cast<std::streamsize>(a.bytes.size()));
@@ -115,9 +114,9 @@ TEST_F(StormExportsTest, FailedOpensReturnZeroAndClearTheHandle) {
     EXPECT_EQ(storm::stormOpenArchive(path_.c_str(), 0, 0, nullptr), 0);
     // A folder and a file that is not an archive.
     h = 77;
-    EXPECT_EQ(storm::stormOpenArchive(std::filesystem::temp_directory_path().string().c_str(), 0,
-                                      0, &h),
-              0);
+    EXPECT_EQ(
+        storm::stormOpenArchive(std::filesystem::temp_directory_path().string().c_str(), 0, 0, &h),
+        0);
     EXPECT_EQ(h, 0u);
 
     const storm::Handle mpq = openArchive();
