@@ -1,8 +1,12 @@
 #include "app/MainWindow.h"
 
+#include "app/Clipboard.h"
 #include "app/Label.h"
 #include "app/Menus.h"
 #include "app/Placement.h"
+#include "map/MapArchiveReader.h"
+#include "map/StormApi.h"
+#include "scan/ScanDriver.h"
 
 #include <commctrl.h>
 
@@ -87,7 +91,7 @@ void MainWindow::setIconsAndFont() {
 }
 
 // In the order of the form: the result list, then the label. The drop target has no
-// window of its own: the main window itself is what it registers.
+// window of its own: the main window itself is what it registers (onWindowCreated).
 bool MainWindow::createControls() {
     if (!list_.create(window_.get(), instance_, kResultListId)) {
         return false;
@@ -166,8 +170,8 @@ void MainWindow::onGetMinMaxInfo(MINMAXINFO& limits) {
 }
 
 // The events table. The creation event runs onWindowCreated at the end of create();
-// the drop target's filesDropped will run onFilesDropped. Every other event of the
-// window and its controls has no handler.
+// the drop target's filesDropped runs onFilesDropped (bound where dropTarget_ is
+// declared). Every other event of the window and its controls has no handler.
 LRESULT MainWindow::onNotify(const NMHDR& header) {
     struct NotifyBinding {
         int controlId;
@@ -201,28 +205,56 @@ void MainWindow::onCommand(UINT commandId) {
     }
 }
 
-// The last window of the program is gone: end the message loop. A window that never
-// finished its creation posts nothing: the fatal error box that follows must not find
-// a quit message waiting, which would close it at once.
+// The drop registration goes with the window. The last window of the program is gone:
+// end the message loop. A window that never finished its creation posts nothing: the
+// fatal error box that follows must not find a quit message waiting, which would close
+// it at once.
 void MainWindow::onDestroy() {
+    dropTarget_.revoke();
     if (std::exchange(endsProgramOnDestroy_, false)) {
         PostQuitMessage(0);
     }
 }
 
-// Registers the window with the drop target once that control exists; until then
-// there is nothing to do when the window has been created.
-void MainWindow::onWindowCreated() {}
+// Hands the window itself, the top-level one, to the drop target; a failed
+// registration only means that the window refuses every drop.
+void MainWindow::onWindowCreated() {
+    dropTarget_.registerWindow(window_.get());
+}
 
-// Routed, not yet built: pops up `listMenu` at the pointer.
-void MainWindow::onListRightClick() {}
+// The pointer's place, asked for once per coordinate, then the list's popup there. The
+// event carries nothing: which row was clicked is left to the list's own selection.
+void MainWindow::onListRightClick() {
+    POINT pointer{};
+    GetCursorPos(&pointer);
+    const std::int32_t x = pointer.x;
+    GetCursorPos(&pointer);
+    const std::int32_t y = pointer.y;
+    showPopupMenu(listMenu, x, y);
+}
 
-// Routed, not yet built: copies the selected row's command to the clipboard.
-void MainWindow::onCopyChosen() {}
+void MainWindow::showPopupMenu(const MenuDefinition& menu, std::int32_t x, std::int32_t y) {
+    const UniqueMenu popup = buildPopupMenu(menu);
+    if (!popup) {
+        return;
+    }
+    // Without TPM_RETURNCMD the chosen item is posted to the owner as WM_COMMAND, so the
+    // command runs after the popup has closed and been destroyed.
+    TrackPopupMenu(popup.get(), TPM_LEFTALIGN | TPM_TOPALIGN | TPM_RIGHTBUTTON, x, y, 0,
+                   window_.get(), nullptr);
+}
 
-// Routed, not yet built: scans the dropped map into the result list.
+// The selected row's command, or the empty text when no row is selected.
+void MainWindow::onCopyChosen() {
+    const std::int32_t row = list_.selectedRow();
+    const Text text = list_.cellText(row, 1);
+    setClipboardText(text);
+}
+
+// One scan per drop; the list is emptied and refilled whatever the path names.
 void MainWindow::onFilesDropped(const Text& path) {
-    static_cast<void>(path);
+    MapArchiveReader reader(systemStormApi());
+    ScanDriver(reader, list_).scanMapFile(path);
 }
 
 } // namespace quorvell

@@ -1,13 +1,17 @@
 // MainWindow: the program's one window, with the label 标签1, the result list
-// 超级列表框1 and the menu definitions, and the table that binds the controls' events
-// to their handlers.
+// 超级列表框1, the drop target 拖放对象1 and the menu definitions, and the table that
+// binds the controls' events to their handlers.
 #pragma once
 
+#include "app/DropTarget.h"
 #include "app/Handles.h"
+#include "app/Menus.h"
 #include "app/ResultList.h"
 #include "scan/Text.h"
 
 #include <windows.h>
+
+#include <cstdint>
 
 namespace quorvell {
 
@@ -37,6 +41,12 @@ class MainWindow {
     HWND handle() const { return window_.get(); }
     ResultList& resultList() { return list_; }
     HWND labelHandle() const { return label_; }
+    DropTarget& dropTarget() { return dropTarget_; }
+
+    // Shows `menu`'s items as a popup owned by this window with its top-left corner at
+    // the screen position (x, y), and returns when the popup has closed. A chosen item
+    // reaches the window as its command afterwards.
+    void showPopupMenu(const MenuDefinition& menu, std::int32_t x, std::int32_t y);
 
   private:
     static LRESULT CALLBACK windowProc(HWND window, UINT message, WPARAM wParam,
@@ -64,6 +74,8 @@ class MainWindow {
     UniqueIcon bigIcon_;
     UniqueIcon smallIcon_;
     ResultList list_;
+    // Before the window, so that it still exists while the window is destroyed.
+    DropTarget dropTarget_{[this](const Text& path) { onFilesDropped(path); }};
     HFONT font_ = nullptr; // a stock object: never deleted
     bool endsProgramOnDestroy_ = false;
     HWND label_ = nullptr; // a child: destroyed with the window
