@@ -76,4 +76,12 @@ std::optional<std::vector<std::uint8_t>> Archive::readFile(std::string_view name
     return std::nullopt;
 }
 
+bool Archive::locatable(std::uint32_t index, std::string_view name) const {
+    return archiveFileLocatable(bytes_, header_, tables_.blocks()[index], name);
+}
+
+bool Archive::decode(std::uint32_t index, std::string_view name, std::span<std::uint8_t> out) const {
+    return decodeArchiveFile(bytes_, header_, tables_.blocks()[index], name, out);
+}
+
 } // namespace storm

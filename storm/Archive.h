@@ -7,6 +7,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <optional>
+#include <span>
 #include <string_view>
 #include <vector>
 
@@ -29,6 +30,19 @@ class Archive {
     // prefers for `locale` until one decodes; nothing when none does.
     std::optional<std::vector<std::uint8_t>> readFile(std::string_view name,
                                                       std::uint16_t locale) const;
+
+    // The entries that may hold `name`, in the order the game prefers for `locale`.
+    std::vector<std::uint32_t> candidates(std::string_view name, std::uint16_t locale) const {
+        return tables_.candidates(name, locale);
+    }
+    // Whether entry `index` names a file whose data lies inside the map file, so that a
+    // buffer of its declared size may be made for it.
+    bool locatable(std::uint32_t index, std::string_view name) const;
+    // The declared size of entry `index` (a valid index from candidates()).
+    std::uint32_t fileSize(std::uint32_t index) const { return tables_.blocks()[index].fileSize; }
+    // Decodes entry `index` into `out`, exactly its declared size; false when it does
+    // not decode.
+    bool decode(std::uint32_t index, std::string_view name, std::span<std::uint8_t> out) const;
 
     const ArchiveHeader& header() const { return header_; }
     const FileTables& tables() const { return tables_; }

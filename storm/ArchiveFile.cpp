@@ -72,13 +72,18 @@ bool decodeUnit(const Source& src, const std::uint8_t* raw, std::uint32_t rawSiz
     return true;
 }
 
-bool readPlain(const Source& src, std::vector<std::uint8_t>& out) {
+bool plainLocatable(const Source& src) {
+    const std::uint8_t* data = nullptr;
+    return src.locate(0, src.block.fileSize, data);
+}
+
+bool readPlain(const Source& src, std::span<std::uint8_t> out) {
     const std::uint32_t size = src.block.fileSize;
     const std::uint8_t* data = nullptr;
     if (!src.locate(0, size, data)) {
         return false;
     }
-    out.assign(data, data + size);
+    std::memcpy(out.data(), data, size);
     if (src.encrypted) {
         std::uint32_t sector = 0;
         for (std::size_t at = 0; at < size; at += src.sectorSize, ++sector) {
@@ -89,7 +94,8 @@ bool readPlain(const Source& src, std::vector<std::uint8_t>& out) {
     return true;
 }
 
-bool readSectored(const Source& src, std::vector<std::uint8_t>& out) {
+// The sector offset table, once it and every sector it names lie inside the file.
+std::optional<std::vector<std::uint32_t>> locateSectors(const Source& src) {
     const std::uint32_t size = src.block.fileSize;
     const std::uint64_t sectors =
         (static_cast<std::uint64_t>(size) + src.sectorSize - 1) / src.sectorSize;
@@ -98,7 +104,7 @@ bool readSectored(const Source& src, std::vector<std::uint8_t>& out) {
     const std::uint8_t* tableData = nullptr;
     if (tableBytes > src.file.size() ||
         !src.locate(0, static_cast<std::uint32_t>(tableBytes), tableData)) {
-        return false;
+        return std::nullopt;
     }
     std::vector<std::uint32_t> table(static_cast<std::size_t>(sectors + 1));
     {
@@ -110,18 +116,26 @@ bool readSectored(const Source& src, std::vector<std::uint8_t>& out) {
             table[j] = loadLe32(bytes.data() + j * 4);
         }
     }
-    // Every sector must lie inside the file before anything is allocated for the output.
     for (std::uint32_t i = 0; i < sectors; ++i) {
         const std::uint8_t* raw = nullptr;
         if (!src.locate(table[i], table[i + 1] - table[i], raw)) {
-            return false;
+            return std::nullopt;
         }
     }
-    out.assign(size, 0);
+    return table;
+}
+
+bool readSectored(const Source& src, std::span<std::uint8_t> out) {
+    const auto table = locateSectors(src);
+    if (!table) {
+        return false;
+    }
+    const std::uint32_t size = src.block.fileSize;
+    const std::size_t sectors = table->size() - 1;
     std::vector<std::uint8_t> scratch;
     for (std::uint32_t i = 0; i < sectors; ++i) {
-        const std::uint32_t begin = table[i];
-        const std::uint32_t length = table[i + 1] - begin; // a decreasing table wraps: too long
+        const std::uint32_t begin = (*table)[i];
+        const std::uint32_t length = (*table)[i + 1] - begin; // a decreasing table wraps: too long
         const std::uint8_t* raw = nullptr;
         src.locate(begin, length, raw);
         const std::size_t at = static_cast<std::size_t>(i) * src.sectorSize;
@@ -134,12 +148,16 @@ bool readSectored(const Source& src, std::vector<std::uint8_t>& out) {
     return true;
 }
 
-bool readSingleUnit(const Source& src, std::vector<std::uint8_t>& out) {
+bool singleUnitLocatable(const Source& src) {
+    const std::uint8_t* raw = nullptr;
+    return src.locate(0, src.block.storedSize, raw);
+}
+
+bool readSingleUnit(const Source& src, std::span<std::uint8_t> out) {
     const std::uint8_t* raw = nullptr;
     if (!src.locate(0, src.block.storedSize, raw)) {
         return false;
     }
-    out.assign(src.block.fileSize, 0);
     std::vector<std::uint8_t> scratch;
     return decodeUnit(src, raw, src.block.storedSize, src.key, scratch, out);
 }
@@ -172,12 +190,10 @@ std::uint32_t chooseKey(std::span<const std::uint8_t> file, std::uint32_t positi
     return first;
 }
 
-} // namespace
-
-std::optional<std::vector<std::uint8_t>> readArchiveFile(std::span<const std::uint8_t> file,
-                                                         const ArchiveHeader& header,
-                                                         const BlockEntry& block,
-                                                         std::string_view name) {
+// The entry's layout, once it is known to name a file that may be read; nothing for an
+// entry that is no file, too large, or placed before the file.
+std::optional<Source> sourceOf(std::span<const std::uint8_t> file, const ArchiveHeader& header,
+                               const BlockEntry& block, std::string_view name) {
     if ((block.flags & blockFlags::exists) == 0 || block.fileSize > maxFileSize ||
         header.sectorSize == 0) {
         return std::nullopt;
@@ -186,27 +202,63 @@ std::optional<std::vector<std::uint8_t>> readArchiveFile(std::span<const std::ui
     if (position > file.size()) {
         return std::nullopt;
     }
-    std::vector<std::uint8_t> out;
-    if (block.fileSize == 0) {
-        return out;
-    }
     const bool encrypted = (block.flags & blockFlags::encrypted) != 0;
     const std::uint32_t key =
-        encrypted ? chooseKey(file, position, block, header.sectorSize, name) : 0;
-    const Source src{file, position, block, header.sectorSize, encrypted, key};
-    const bool compressed = (block.flags & blockFlags::anyCompression) != 0;
-    bool ok = false;
-    if (!compressed) {
-        ok = readPlain(src, out);
-    } else {
-        ok = readSectored(src, out);
+        encrypted && block.fileSize > 0 ? chooseKey(file, position, block, header.sectorSize, name) : 0;
+    return Source{file, position, block, header.sectorSize, encrypted, key};
+}
+
+bool compressed(const BlockEntry& block) {
+    return (block.flags & blockFlags::anyCompression) != 0;
+}
+
+} // namespace
+
+bool archiveFileLocatable(std::span<const std::uint8_t> file, const ArchiveHeader& header,
+                          const BlockEntry& block, std::string_view name) {
+    const auto src = sourceOf(file, header, block, name);
+    if (!src) {
+        return false;
+    }
+    if (block.fileSize == 0) {
+        return true;
+    }
+    if (!compressed(block)) {
+        return plainLocatable(*src);
+    }
+    return locateSectors(*src).has_value() ||
+           ((block.flags & blockFlags::singleUnit) != 0 && singleUnitLocatable(*src));
+}
+
+bool decodeArchiveFile(std::span<const std::uint8_t> file, const ArchiveHeader& header,
+                       const BlockEntry& block, std::string_view name,
+                       std::span<std::uint8_t> out) {
+    const auto src = sourceOf(file, header, block, name);
+    if (!src || out.size() != block.fileSize) {
+        return false;
+    }
+    if (block.fileSize == 0) {
+        return true;
+    }
+    if (!compressed(block)) {
+        return readPlain(*src, out);
     }
     // Maps are read as sectored, as the game does; a file that only makes sense as
     // one unit is tried that way after.
-    if (!ok && compressed && (block.flags & blockFlags::singleUnit) != 0) {
-        ok = readSingleUnit(src, out);
+    return readSectored(*src, out) ||
+           ((block.flags & blockFlags::singleUnit) != 0 && readSingleUnit(*src, out));
+}
+
+std::optional<std::vector<std::uint8_t>> readArchiveFile(std::span<const std::uint8_t> file,
+                                                         const ArchiveHeader& header,
+                                                         const BlockEntry& block,
+                                                         std::string_view name) {
+    // Nothing is allocated for an entry whose data does not lie inside the file.
+    if (!archiveFileLocatable(file, header, block, name)) {
+        return std::nullopt;
     }
-    if (!ok) {
+    std::vector<std::uint8_t> out(block.fileSize);
+    if (!decodeArchiveFile(file, header, block, name, out)) {
         return std::nullopt;
     }
     return out;

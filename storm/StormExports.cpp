@@ -11,15 +11,38 @@
 #include <memory>
 #include <mutex>
 #include <new>
+#include <span>
+#include <string>
 #include <vector>
 
 namespace storm {
 namespace {
 
+// An open inner file. A file with one candidate entry is decoded when it is read, and
+// straight into the caller's buffer when the read takes it whole; with several
+// candidates the first that decodes is chosen, and kept, when the file is opened.
 struct OpenFile {
     Handle archive = 0;
+    std::shared_ptr<const Archive> source; // set while the file is still to be decoded
+    std::uint32_t entry = 0;
+    std::string name;
+    std::uint32_t size = 0;
+    bool failed = false; // a decode was tried and did not succeed
     std::vector<std::uint8_t> content;
     std::size_t position = 0;
+
+    // Decodes into `content` if that has not happened yet; false when it does not decode.
+    bool decodeToContent() {
+        if (source) {
+            content.resize(size);
+            failed = !source->decode(entry, name, content);
+            source.reset();
+            if (failed) {
+                content.clear();
+            }
+        }
+        return !failed;
+    }
 };
 
 struct Registry {
@@ -104,9 +127,23 @@ std::int32_t stormOpenFile(Handle archive, const char* name, std::uint32_t, Hand
             source = found->second;
             locale = static_cast<std::uint16_t>(r.locale);
         }
-        auto content = source->readFile(name, locale);
-        if (!content) {
-            return 0;
+        OpenFile opened{archive, nullptr, 0, std::string(), 0, false, {}, 0};
+        const auto candidates = source->candidates(name, locale);
+        if (candidates.size() == 1) {
+            if (!source->locatable(candidates[0], name)) {
+                return 0;
+            }
+            opened.source = source;
+            opened.entry = candidates[0];
+            opened.name = name;
+            opened.size = source->fileSize(candidates[0]);
+        } else {
+            auto content = source->readFile(name, locale);
+            if (!content) {
+                return 0;
+            }
+            opened.size = static_cast<std::uint32_t>(content->size());
+            opened.content = std::move(*content);
         }
         std::lock_guard guard(r.lock);
         if (r.archives.find(archive) == r.archives.end()) {
@@ -116,7 +153,7 @@ std::int32_t stormOpenFile(Handle archive, const char* name, std::uint32_t, Hand
         if (handle == 0) {
             return 0;
         }
-        r.files.emplace(handle, OpenFile{archive, std::move(*content), 0});
+        r.files.emplace(handle, std::move(opened));
         *file = handle;
         return 1;
     } catch (const std::bad_alloc&) {
@@ -134,7 +171,7 @@ std::uint32_t stormGetFileSize(Handle file, std::uint32_t* sizeHigh) {
     if (found == r.files.end()) {
         return 0xFFFFFFFFu;
     }
-    return static_cast<std::uint32_t>(found->second.content.size());
+    return found->second.size;
 }
 
 std::int32_t stormReadFile(Handle file, void* dest, std::uint32_t count, std::uint32_t* bytesRead,
@@ -152,7 +189,30 @@ std::int32_t stormReadFile(Handle file, void* dest, std::uint32_t count, std::ui
         return count == 0 ? 1 : 0;
     }
     OpenFile& f = found->second;
-    const std::size_t left = f.content.size() - f.position;
+    try {
+        if (f.source && f.position == 0 && count >= f.size) {
+            // The whole file in one read: decode it where the caller wants it.
+            const bool decoded = f.source->decode(f.entry, f.name,
+                                                  std::span(static_cast<std::uint8_t*>(dest), f.size));
+            f.source.reset();
+            if (!decoded) {
+                f.failed = true;
+                std::memset(dest, 0, f.size); // nothing of a failed decode is left behind
+                return 0;
+            }
+            f.position = f.size;
+            if (bytesRead != nullptr) {
+                *bytesRead = f.size;
+            }
+            return count == f.size ? 1 : 0;
+        }
+        if (!f.decodeToContent()) {
+            return 0;
+        }
+    } catch (const std::bad_alloc&) {
+        return 0;
+    }
+    const std::size_t left = f.size - f.position;
     const std::size_t stored = std::min<std::size_t>(count, left);
     if (stored > 0) {
         std::memcpy(dest, f.content.data() + f.position, stored);

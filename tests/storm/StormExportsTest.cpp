@@ -175,3 +175,53 @@ TEST_F(StormExportsTest, LocaleChoosesAmongEntries) {
 }
 
 } // namespace
+
+namespace {
+
+// A file whose one entry lies inside the archive but whose sector does not decode
+// (a zlib mask byte before bytes that are no zlib stream). It opens, as the game's
+// library opens it; the read that would decode it fails and leaves nothing behind.
+TEST(StormExportsDecodeTest, AFileThatDoesNotDecodeFailsWhenRead) {
+    CraftedArchive a({{"war3map.j", script}});
+    Bytes raw(8 + 5, 0);
+    quorvell::testing::put32(raw, 0, 8);
+    quorvell::testing::put32(raw, 4, 13);
+    const Bytes notZlib{0x02, 'x', 'y', 'z', 'w'};
+    std::copy(notZlib.begin(), notZlib.end(), raw.begin() + 8);
+    a.append(Bytes(16, 0)); // room for the block table's new entry, which is written in place
+    const std::uint32_t offset = a.append(raw);
+    a.blocks.push_back({offset, 13, 100, storm::blockFlags::exists | storm::blockFlags::compress});
+    const auto slot = CraftedArchive::startSlot("bad.j", 16);
+    ASSERT_EQ(a.hashes[slot].block, storm::hashEntryEmpty) << "pick another name";
+    a.hashes[slot] = CraftedArchive::entryFor("bad.j", static_cast<std::uint32_t>(a.blocks.size() - 1));
+    a.rewriteTables();
+    const std::string path =
+        (std::filesystem::temp_directory_path() / ("quorvell-bad-" + std::to_string(std::rand()) + ".w3x"))
+            .string();
+    std::ofstream(path, std::ios::binary)
+        .write(reinterpret_cast<const char*>(a.bytes.data()), static_cast<std::streamsize>(a.bytes.size()));
+
+    storm::Handle mpq = 0;
+    ASSERT_NE(storm::stormOpenArchive(path.c_str(), 0, 0, &mpq), 0);
+    for (const std::uint32_t firstRead : {100u, 10u}) { // whole, then piece by piece
+        SCOPED_TRACE(firstRead);
+        storm::Handle file = 0;
+        ASSERT_NE(storm::stormOpenFile(mpq, "bad.j", 0, &file), 0);
+        EXPECT_EQ(storm::stormGetFileSize(file, nullptr), 100u);
+        Bytes buffer(100, 0xEE);
+        std::uint32_t read = 99;
+        EXPECT_EQ(storm::stormReadFile(file, buffer.data(), firstRead, &read, nullptr), 0);
+        EXPECT_EQ(read, 0u);
+        EXPECT_EQ(std::count(buffer.begin(), buffer.begin() + firstRead, 0xEE) +
+                      std::count(buffer.begin(), buffer.begin() + firstRead, 0),
+                  static_cast<std::ptrdiff_t>(firstRead));
+        EXPECT_EQ(std::count(buffer.begin() + firstRead, buffer.end(), 0xEE), 100 - firstRead);
+        // It stays unreadable.
+        EXPECT_EQ(storm::stormReadFile(file, buffer.data(), 10, &read, nullptr), 0);
+        EXPECT_EQ(storm::stormCloseFile(file), 1);
+    }
+    EXPECT_EQ(storm::stormCloseArchive(mpq), 1);
+    std::remove(path.c_str());
+}
+
+} // namespace
