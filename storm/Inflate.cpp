@@ -2,61 +2,44 @@
 
 #include <zlib.h>
 
-#include <algorithm>
 #include <climits>
 
 namespace storm {
 
-namespace {
-
-// zlib counts in uInt; feed it in pieces no larger than that.
-constexpr std::size_t maxChunk = UINT_MAX;
-
-uInt chunk(std::size_t n) {
-    return static_cast<uInt>(std::min(n, maxChunk));
-}
-
-} // namespace
-
+// The stream's two-byte header is checked here and the deflate data inflated raw: the
+// Adler-32 trailer is not needed (a sector is taken once its bytes are produced), and
+// skipping it saves a pass over the output. One call with Z_FINISH writes straight into
+// the output without zlib's sliding-window copy.
 DecompressResult inflateZlib(const std::uint8_t* in, std::size_t inSize, std::uint8_t* out,
                              std::size_t outSize) {
     if (outSize == 0) {
         return {DecompressStatus::ok, 0};
     }
+    if (inSize < 2 || inSize > UINT_MAX || outSize > UINT_MAX) {
+        return {DecompressStatus::corrupt, 0};
+    }
+    const unsigned cmf = in[0];
+    const unsigned flg = in[1];
+    const bool deflate = (cmf & 0x0F) == 8 && (cmf >> 4) <= 7;
+    const bool checked = ((cmf << 8) | flg) % 31 == 0;
+    const bool presetDictionary = (flg & 0x20) != 0;
+    if (!deflate || !checked || presetDictionary) {
+        return {DecompressStatus::corrupt, 0};
+    }
     z_stream z{};
-    if (inflateInit(&z) != Z_OK) {
+    if (inflateInit2(&z, -15) != Z_OK) {
         return {DecompressStatus::corrupt, 0};
     }
     // zlib's interface is not const-correct; it never writes through next_in.
-    z.next_in = const_cast<Bytef*>(in);
-    z.avail_in = chunk(inSize);
-    std::size_t inLeft = inSize - z.avail_in;
+    z.next_in = const_cast<Bytef*>(in + 2);
+    z.avail_in = static_cast<uInt>(inSize - 2);
     z.next_out = out;
-    z.avail_out = chunk(outSize);
-    std::size_t outLeft = outSize - z.avail_out;
-
-    int rc = Z_OK;
-    for (;;) {
-        rc = inflate(&z, Z_NO_FLUSH);
-        if (z.avail_out == 0 && outLeft > 0) {
-            z.avail_out = chunk(outLeft);
-            outLeft -= z.avail_out;
-        }
-        if (z.avail_in == 0 && inLeft > 0) {
-            z.avail_in = chunk(inLeft);
-            inLeft -= z.avail_in;
-        }
-        if (rc != Z_OK) {
-            break; // the end, an error, or no progress possible (Z_BUF_ERROR)
-        }
-        if (z.avail_out == 0) {
-            break; // the output is full
-        }
-    }
-    const std::size_t written = outSize - outLeft - z.avail_out;
+    z.avail_out = static_cast<uInt>(outSize);
+    const int rc = inflate(&z, Z_FINISH);
+    const std::size_t written = outSize - z.avail_out;
     inflateEnd(&z);
 
-    // A full output is accepted even if the stream goes on or its trailer is damaged.
+    // A full output is accepted even if the stream goes on or is damaged after it.
     if (rc == Z_STREAM_END || written == outSize) {
         return {DecompressStatus::ok, written};
     }
