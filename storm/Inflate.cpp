@@ -37,11 +37,21 @@ DecompressResult inflateZlib(const std::uint8_t* in, std::size_t inSize, std::ui
     z.avail_out = static_cast<uInt>(outSize);
     const int rc = inflate(&z, Z_FINISH);
     const std::size_t written = outSize - z.avail_out;
+    const std::size_t trailerLeft = z.avail_in;
+    const Bytef* trailer = z.next_in;
     inflateEnd(&z);
 
     // A full output is accepted even if the stream goes on or is damaged after it.
-    if (rc == Z_STREAM_END || written == outSize) {
+    if (written == outSize) {
         return {DecompressStatus::ok, written};
+    }
+    // A stream that ends early counts only with its checksum, as zlib would have it.
+    if (rc == Z_STREAM_END && trailerLeft >= 4) {
+        const uLong expected = (uLong{trailer[0]} << 24) | (uLong{trailer[1]} << 16) |
+                               (uLong{trailer[2]} << 8) | uLong{trailer[3]};
+        if (adler32(adler32(0, nullptr, 0), out, static_cast<uInt>(written)) == expected) {
+            return {DecompressStatus::ok, written};
+        }
     }
     return {DecompressStatus::corrupt, written};
 }
