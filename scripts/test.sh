@@ -9,6 +9,7 @@ scripts/setup.sh
 
 jobs=$(nproc)
 summary=()
+status=0 # a failing stage is noted and the others still run
 run_ctest() { # run_ctest NAME CTEST-ARGS...
   local name=$1 log
   shift
@@ -21,7 +22,7 @@ run_ctest() { # run_ctest NAME CTEST-ARGS...
   line=$(grep -E 'tests passed, [0-9]+ tests failed out of' "$log" | tail -1 || true)
   summary+=("$name: ${line:-no summary}")
   rm -f "$log"
-  return "$rc"
+  [ "$rc" -eq 0 ] || status=1
 }
 
 echo "== native build (ASan + UBSan)"
@@ -62,3 +63,4 @@ for s in "${summary[@]}"; do
   fi
 done
 echo "$passed passed, $failed failed"
+exit "$status"
