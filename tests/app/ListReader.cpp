@@ -5,6 +5,8 @@
 //       (TAB between cells, backslash, TAB, CR and LF escaped), in the ANSI code page
 //   app_list_reader.exe rowpoint ROW OUT-FILE
 //       "x y": a screen point inside column 1 of the row, for a real click there
+//   app_list_reader.exe labelpoint OUT-FILE
+//       "x y": the screen point at the centre of the label
 //   app_list_reader.exe box OUT-FILE
 //       waits for the fatal error box, writes its caption and text (UTF-8), closes it
 // Exit status: 0 done, 2 the window or the box was not found, 3 usage or read error.
@@ -152,6 +154,24 @@ int writeRowPoint(int row, const char* outPath) {
     return 0;
 }
 
+int writeLabelPoint(const char* outPath) {
+    HWND window = findMainWindow();
+    HWND label = window ? FindWindowExW(window, nullptr, L"QuorvellLabel", nullptr) : nullptr;
+    RECT place{};
+    if (!label || !GetClientRect(label, &place)) {
+        return 2;
+    }
+    POINT point{(place.left + place.right) / 2, (place.top + place.bottom) / 2};
+    ClientToScreen(label, &point);
+    FILE* file = std::fopen(outPath, "wb");
+    if (!file) {
+        return 3;
+    }
+    std::fprintf(file, "%ld %ld\n", point.x, point.y);
+    std::fclose(file);
+    return 0;
+}
+
 std::string utf8(const std::wstring& wide) {
     const int n = WideCharToMultiByte(CP_UTF8, 0, wide.c_str(), -1, nullptr, 0, nullptr, nullptr);
     std::string out(static_cast<std::size_t>(n > 0 ? n : 1), '\0');
@@ -210,9 +230,13 @@ int main(int argc, char** argv) {
     if (argc == 4 && std::strcmp(argv[1], "rowpoint") == 0) {
         return writeRowPoint(std::atoi(argv[2]), argv[3]);
     }
+    if (argc == 3 && std::strcmp(argv[1], "labelpoint") == 0) {
+        return writeLabelPoint(argv[2]);
+    }
     if (argc == 3 && std::strcmp(argv[1], "box") == 0) {
         return readFatalBox(argv[2]);
     }
-    std::fprintf(stderr, "usage: app_list_reader rows OUT | rowpoint ROW OUT | box OUT\n");
+    std::fprintf(stderr,
+                 "usage: app_list_reader rows OUT | rowpoint ROW OUT | labelpoint OUT | box OUT\n");
     return 3;
 }

@@ -95,7 +95,9 @@ ended() {
 }
 
 # drag [--text] FILE...: presses the drag source's button, moves onto the program's
-# list in small steps and releases there. The source stays up until stop_source.
+# window in small steps and releases there: on the centre of the list, or at the point
+# "x y" in drop_at when set. The source stays up until stop_source.
+drop_at=
 drag() {
   "$python" "$here/drag-source.py" "$@" >"$work/source.log" 2>&1 &
   source_pid=$!
@@ -110,6 +112,9 @@ drag() {
   local sx=$((X + WIDTH / 2)) sy=$((Y + HEIGHT / 2))
   eval "$(xdotool getwindowgeometry --shell "$window")"
   local tx=$((X + WIDTH / 2)) ty=$((Y + HEIGHT / 2))
+  if [ -n "$drop_at" ]; then
+    read -r tx ty <<<"$drop_at"
+  fi
   xdotool mousemove "$sx" "$sy"
   sleep 0.2
   xdotool mousedown 1
@@ -164,13 +169,30 @@ if start "$work/app"; then
     expected_rows "$map" "$work/expected"
     drag "$map"
     if rows_become "$work/expected" 15; then
-      echo "drop of $name: $(wc -l <"$work/rows") rows, as the scanner lists them"
+      echo "drop of $name: $(wc -l <"$work/rows") row(s), as the scanner lists them"
     else
       fail "drop of $name: the window shows $(wc -l <"$work/rows") rows, the scanner $(wc -l <"$work/expected")"
       diff "$work/expected" "$work/rows" | head -10
     fi
     stop_source
   done
+
+  # On the label, a drop is the same as anywhere on the window.
+  if run_wine "$reader" labelpoint "$(winpath "$work/point")" >"$work/reader.log" 2>&1; then
+    map=$maps/12_ForestDefense_0.20c.w3x
+    expected_rows "$map" "$work/expected"
+    drop_at=$(cat "$work/point")
+    drag "$map"
+    drop_at=
+    if rows_become "$work/expected" 15; then
+      echo "drop on the label: the map's rows"
+    else
+      fail "drop on the label: the window shows $(wc -l <"$work/rows") rows, the scanner $(wc -l <"$work/expected")"
+    fi
+    stop_source
+  else
+    fail "no place for the label"
+  fi
 
   # Keeps the rows of the map above, then refuses dragged text.
   cp "$work/rows" "$work/kept"
