@@ -153,7 +153,9 @@ rows_become() {
 
 # expected_rows MAP FILE [--utf8]: the companion scanner's rows for MAP.
 expected_rows() {
-  run_wine "$scanner" ${3:-} "$(winpath "$1")" >"$2" 2>"$work/scan.err"
+  local -a options=()
+  [ -n "${3:-}" ] && options=("$3")
+  run_wine "$scanner" "${options[@]}" "$(winpath "$1")" >"$2" 2>"$work/scan.err"
 }
 
 : >"$work/empty"
