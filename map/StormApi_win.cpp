@@ -2,6 +2,8 @@
 
 #include "map/FatalError.h"
 
+#include "storm/StormDllTypes_win.h"
+
 #include <windows.h>
 
 #include <string>
@@ -10,17 +12,13 @@ namespace quorvell {
 
 namespace {
 
-// The entry points' types: stdcall, every argument and result 32 bits wide.
-using PrepareFn = std::int32_t(__stdcall*)();
-using SetLocaleFn = std::uint32_t(__stdcall*)(std::uint32_t);
-using OpenArchiveFn = std::int32_t(__stdcall*)(const char*, std::uint32_t, std::uint32_t,
-                                               std::uint32_t*);
-using OpenFileFn = std::int32_t(__stdcall*)(std::uint32_t, const char*, std::uint32_t,
-                                            std::uint32_t*);
-using GetFileSizeFn = std::uint32_t(__stdcall*)(std::uint32_t, std::uint32_t*);
-using ReadFileFn = std::int32_t(__stdcall*)(std::uint32_t, void*, std::uint32_t, std::uint32_t*,
-                                            void*);
-using CloseFn = std::int32_t(__stdcall*)(std::uint32_t);
+using storm::dll::CloseFn;
+using storm::dll::GetFileSizeFn;
+using storm::dll::OpenArchiveFn;
+using storm::dll::OpenFileFn;
+using storm::dll::PrepareFn;
+using storm::dll::ReadFileFn;
+using storm::dll::SetLocaleFn;
 
 constexpr int kOrdinals[StormDllBinding::kRoleCount] = {262, 272, 266, 268, 265, 269, 253, 252};
 

@@ -3,6 +3,8 @@
 #include "tests/storm/Sha256.h"
 #include "tests/support/TestPaths.h"
 
+#include "storm/StormDllTypes_win.h"
+
 #include <windows.h>
 
 #include <gtest/gtest.h>
@@ -13,16 +15,13 @@
 
 namespace {
 
-using PrepareFn = std::int32_t(__stdcall*)();
-using SetLocaleFn = std::uint32_t(__stdcall*)(std::uint32_t);
-using OpenArchiveFn = std::int32_t(__stdcall*)(const char*, std::uint32_t, std::uint32_t,
-                                               std::uint32_t*);
-using OpenFileFn = std::int32_t(__stdcall*)(std::uint32_t, const char*, std::uint32_t,
-                                            std::uint32_t*);
-using GetFileSizeFn = std::uint32_t(__stdcall*)(std::uint32_t, std::uint32_t*);
-using ReadFileFn = std::int32_t(__stdcall*)(std::uint32_t, void*, std::uint32_t, std::uint32_t*,
-                                            void*);
-using CloseFn = std::int32_t(__stdcall*)(std::uint32_t);
+using storm::dll::CloseFn;
+using storm::dll::GetFileSizeFn;
+using storm::dll::OpenArchiveFn;
+using storm::dll::OpenFileFn;
+using storm::dll::PrepareFn;
+using storm::dll::ReadFileFn;
+using storm::dll::SetLocaleFn;
 
 template <typename Fn> Fn bind(HMODULE module, unsigned ordinal) {
     const FARPROC address = GetProcAddress(module, MAKEINTRESOURCEA(ordinal));
