@@ -18,10 +18,9 @@ scanner=$3
 reader=$4
 source_dir=$5
 here=$(cd "$(dirname "$0")" && pwd)
-if [ -z "${DISPLAY:-}" ] || [ -z "${WINEPREFIX:-}" ]; then
-  echo "skipped: no display or Wine prefix (source scripts/wine-env.sh first)"
-  exit 77
-fi
+# shellcheck source=tests/app/gui-test-lib.sh
+source "$here/gui-test-lib.sh"
+skip_without_display
 maps=${QUORVELL_MAPS_DIR:-$source_dir/../shared/maps}
 if [ ! -d "$maps" ]; then
   echo "skipped: the real maps (../shared/maps) are not present"
@@ -41,7 +40,6 @@ python=/usr/bin/python3
 [ -x "$python" ] || python=python3
 
 work=$(mktemp -d)
-pid=
 source_pid=
 clip_pid=
 cleanup() {
@@ -71,27 +69,7 @@ cp "$program" "$work/nostorm/"
 start() {
   run_wine "$1/quorvell.exe" >"$work/wine.log" 2>&1 &
   pid=$!
-  window=$(timeout 20 xdotool search --sync --onlyvisible --name '^Quorvell$' 2>/dev/null | head -1)
-  if [ -z "$window" ]; then
-    fail "no window for $1/quorvell.exe"
-    return 1
-  fi
-  sleep 0.5
-}
-
-# ended SECONDS: the process's exit status once it ended within the time; 124 if not.
-ended() {
-  for _ in $(seq $(($1 * 10))); do
-    kill -0 "$pid" 2>/dev/null || break
-    sleep 0.1
-  done
-  if kill -0 "$pid" 2>/dev/null; then
-    return 124
-  fi
-  wait "$pid"
-  local rc=$?
-  pid=
-  return "$rc"
+  wait_for_window "$1/quorvell.exe"
 }
 
 # drag [--text] FILE...: presses the drag source's button, moves onto the program's

@@ -14,13 +14,12 @@ program=$1
 showcase=$2
 window_tests=$3
 artifacts=$4
-if [ -z "${DISPLAY:-}" ] || [ -z "${WINEPREFIX:-}" ]; then
-  echo "skipped: no display or Wine prefix (source scripts/wine-env.sh first)"
-  exit 77
-fi
+here=$(cd "$(dirname "$0")" && pwd)
+# shellcheck source=tests/app/gui-test-lib.sh
+source "$here/gui-test-lib.sh"
+skip_without_display
 mkdir -p "$artifacts"
 work=$(mktemp -d)
-pid=
 cleanup() {
   if [ -n "$pid" ] && kill -0 "$pid" 2>/dev/null; then
     kill "$pid" 2>/dev/null
@@ -30,38 +29,11 @@ cleanup() {
 }
 trap cleanup EXIT
 
-failures=0
-fail() {
-  echo "FAILED: $*"
-  failures=$((failures + 1))
-}
-
 # start EXE ARGS...: runs it in the background and waits for its visible window.
 start() {
   wine "$@" >"$work/wine.log" 2>&1 &
   pid=$!
-  window=$(timeout 20 xdotool search --sync --onlyvisible --name '^Quorvell$' 2>/dev/null | head -1)
-  if [ -z "$window" ]; then
-    fail "no window for $*"
-    return 1
-  fi
-  sleep 0.5 # let it paint
-}
-
-# ended SECONDS: true when the process ended within the time, with status 0.
-ended() {
-  local tenths=$(($1 * 10))
-  for _ in $(seq "$tenths"); do
-    kill -0 "$pid" 2>/dev/null || break
-    sleep 0.1
-  done
-  if kill -0 "$pid" 2>/dev/null; then
-    return 1
-  fi
-  wait "$pid"
-  local rc=$?
-  pid=
-  [ "$rc" -eq 0 ] || { echo "exit status $rc"; return 1; }
+  wait_for_window "$*"
 }
 
 # --- Esc with and without modifiers, with the focus in the result list.
