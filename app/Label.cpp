@@ -1,22 +1,12 @@
 #include "app/Label.h"
+#include "app/WindowClass.h"
 
 #include <string>
 
 namespace quorvell {
 
 bool Label::registerClass(HINSTANCE instance) {
-    WNDCLASSEXW existing{};
-    existing.cbSize = sizeof existing;
-    if (GetClassInfoExW(instance, kClassName, &existing)) {
-        return true;
-    }
-    WNDCLASSEXW windowClass{};
-    windowClass.cbSize = sizeof windowClass;
-    windowClass.lpfnWndProc = &Label::windowProc;
-    windowClass.hInstance = instance;
-    windowClass.hCursor = LoadCursorW(nullptr, MAKEINTRESOURCEW(32512)); // IDC_ARROW
-    windowClass.lpszClassName = kClassName;
-    return RegisterClassExW(&windowClass) != 0;
+    return registerWindowClass(instance, kClassName, &Label::windowProc, nullptr);
 }
 
 HWND Label::create(HWND parent, HINSTANCE instance, int controlId, const wchar_t* text,

@@ -4,6 +4,7 @@
 #include "app/Label.h"
 #include "app/Menus.h"
 #include "app/Placement.h"
+#include "app/WindowClass.h"
 #include "map/MapArchiveReader.h"
 #include "map/StormApi.h"
 #include "scan/ScanDriver.h"
@@ -20,19 +21,8 @@ MainWindow::~MainWindow() {
 }
 
 bool MainWindow::registerClass() const {
-    WNDCLASSEXW existing{};
-    existing.cbSize = sizeof existing;
-    if (GetClassInfoExW(instance_, kClassName, &existing)) {
-        return true;
-    }
-    WNDCLASSEXW windowClass{};
-    windowClass.cbSize = sizeof windowClass;
-    windowClass.lpfnWndProc = &MainWindow::windowProc;
-    windowClass.hInstance = instance_;
-    windowClass.hCursor = LoadCursorW(nullptr, MAKEINTRESOURCEW(32512)); // IDC_ARROW
-    windowClass.hbrBackground = GetSysColorBrush(COLOR_BTNFACE);
-    windowClass.lpszClassName = kClassName;
-    return RegisterClassExW(&windowClass) != 0;
+    return registerWindowClass(instance_, kClassName, &MainWindow::windowProc,
+                               GetSysColorBrush(COLOR_BTNFACE));
 }
 
 bool MainWindow::create(HINSTANCE instance) {
