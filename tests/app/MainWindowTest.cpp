@@ -1,5 +1,5 @@
 // The main window as the program builds it: settings, controls, columns, icons, font.
-#include "WindowTestSupport.h"
+#include "MainWindowFixture.h"
 #include "app/Menus.h"
 #include "app/Placement.h"
 
@@ -18,22 +18,10 @@ using apptest::placeInParent;
 using apptest::pumpWaitingMessages;
 using apptest::windowText;
 
-class MainWindowTest : public ::testing::Test {
+class MainWindowTest : public apptest::MainWindowFixture {
   protected:
-    void SetUp() override {
-        ASSERT_TRUE(window_.create(GetModuleHandleW(nullptr)))
-            << "the main window could not be created (no display?)";
-    }
-    void TearDown() override {
-        if (HWND handle = window_.handle()) {
-            DestroyWindow(handle);
-        }
-        pumpWaitingMessages();
-    }
     HWND main() const { return window_.handle(); }
     HWND list() { return window_.resultList().handle(); }
-
-    MainWindow window_;
 };
 
 TEST_F(MainWindowTest, IsCreatedHiddenWithItsCaptionAndFrame) {

@@ -1,5 +1,5 @@
 // The result list through the real list control: ResultSink, selectedRow, cellText.
-#include "WindowTestSupport.h"
+#include "MainWindowFixture.h"
 
 #include <commctrl.h>
 #include <gtest/gtest.h>
@@ -10,20 +10,8 @@
 namespace quorvell {
 namespace {
 
-using apptest::pumpWaitingMessages;
-
-class ResultListTest : public ::testing::Test {
+class ResultListTest : public apptest::MainWindowFixture {
   protected:
-    void SetUp() override {
-        ASSERT_TRUE(window_.create(GetModuleHandleW(nullptr)))
-            << "the main window could not be created (no display?)";
-    }
-    void TearDown() override {
-        if (HWND handle = window_.handle()) {
-            DestroyWindow(handle);
-        }
-        pumpWaitingMessages();
-    }
     ResultList& list() { return window_.resultList(); }
     std::int32_t rowCount() {
         return static_cast<std::int32_t>(SendMessageW(list().handle(), LVM_GETITEMCOUNT, 0, 0));
@@ -39,7 +27,6 @@ class ResultListTest : public ::testing::Test {
         return {list().cellText(row, 0), list().cellText(row, 1), list().cellText(row, 2)};
     }
 
-    MainWindow window_;
 };
 
 // Text in this system's ANSI code page, as the scan makes it.
